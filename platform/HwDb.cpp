@@ -1,0 +1,5 @@
+#include "HwDb.h"
+
+namespace TavHwDb {
+HwDb::~HwDb() = default;
+}  // namespace TavHwDb

@@ -1,0 +1,807 @@
+#include "MdtBase.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <ostream>
+
+namespace MdtBase {
+
+namespace {
+Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
+
+thread_local BaseNode::NotifyObserver t_observer = nullptr;
+thread_local void* t_observerData = nullptr;
+
+bool EqNoCase(std::string_view a, std::string_view b) { return Port::EqualsNoCase(a, b); }
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// BaseNode
+// ---------------------------------------------------------------------------
+BaseNode::BaseNode() { tags_.reserve(4); }
+BaseNode::~BaseNode() = default;
+
+void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
+  if (node && tag) node->tags_.push_back(tag);
+}
+
+const char* BaseNode::GetBaseNode(const BaseNode* node) {
+  if (!node || node->tags_.empty()) return "";
+  return node->tags_.back();
+}
+
+bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
+  if (!node || !tag) return false;
+  for (const char* t : node->tags_)
+    if (std::strcmp(t, tag) == 0) return true;
+  return false;
+}
+
+void BaseNode::NotifyPropertyChanged() {
+  ++notifyCount_;
+  if (t_observer) t_observer(this, t_observerData);
+}
+
+void BaseNode::SetNotifyObserver(NotifyObserver observer, void* data) {
+  t_observer = observer;
+  t_observerData = data;
+}
+
+// ---------------------------------------------------------------------------
+// Values
+// ---------------------------------------------------------------------------
+MdtValue::MdtValue() { AddBaseNode(this, "MdtBas_MdtValue"); }
+MdtValue::~MdtValue() = default;
+
+StrVal::StrVal() { AddBaseNode(this, "MdtBas_StrVal"); }
+StrVal::StrVal(const String& text) : StrVal() { text_ = text; }
+int StrVal::SetValue(const String& text) {
+  text_ = text;
+  valid_ = true;
+  return 0;
+}
+MdtValue* StrVal::Clone() const { return new StrVal(text_); }
+
+IntVal::IntVal() { AddBaseNode(this, "MdtBas_IntVal"); }
+IntVal::IntVal(const String& text) : IntVal() { SetValue(text); }
+IntVal::IntVal(long long value) : IntVal() { SetInt(value); }
+
+int IntVal::SetValue(const String& text) {
+  text_ = text;
+  String t = text;
+  t.Trim(Port::kTrimBoth);
+  value_ = 0;
+  valid_ = false;
+  if (t.empty()) return 1;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(t.c_str(), &end, 0);
+  if (errno != 0 || end != t.c_str() + t.size()) {
+    // Large unsigned hex constants (addresses) are still integers.
+    errno = 0;
+    unsigned long long u = std::strtoull(t.c_str(), &end, 0);
+    if (errno != 0 || end != t.c_str() + t.size() || t[0] == '-') return 1;
+    v = static_cast<long long>(u);
+  }
+  value_ = v;
+  valid_ = true;
+  return 0;
+}
+
+void IntVal::SetInt(long long value) {
+  value_ = value;
+  text_ = std::to_string(value);
+  valid_ = true;
+}
+
+MdtValue* IntVal::Clone() const {
+  auto* c = new IntVal();
+  c->text_ = text_;
+  c->value_ = value_;
+  c->valid_ = valid_;
+  return c;
+}
+
+BoolVal::BoolVal() { AddBaseNode(this, "MdtBas_BoolVal"); }
+BoolVal::BoolVal(const String& text) : BoolVal() { SetValue(text); }
+
+int BoolVal::SetValue(const String& text) {
+  text_ = text;
+  String t = text;
+  t.Trim(Port::kTrimBoth);
+  static const char* const kTrue[] = {"true", "yes", "on", "1"};
+  static const char* const kFalse[] = {"false", "no", "off", "0"};
+  for (const char* w : kTrue)
+    if (EqNoCase(t, w)) {
+      value_ = true;
+      valid_ = true;
+      return 0;
+    }
+  for (const char* w : kFalse)
+    if (EqNoCase(t, w)) {
+      value_ = false;
+      valid_ = true;
+      return 0;
+    }
+  value_ = false;
+  valid_ = false;
+  return 1;
+}
+
+MdtValue* BoolVal::Clone() const {
+  auto* c = new BoolVal();
+  c->text_ = text_;
+  c->value_ = value_;
+  c->valid_ = valid_;
+  return c;
+}
+
+FileNameVal::FileNameVal() { AddBaseNode(this, "MdtBas_FileNameVal"); }
+FileNameVal::FileNameVal(const String& text) : FileNameVal() { SetValue(text); }
+int FileNameVal::SetValue(const String& text) {
+  name_ = Port::FileName(text);
+  valid_ = true;
+  return 0;
+}
+MdtValue* FileNameVal::Clone() const { return new FileNameVal(name_.GetFullName()); }
+
+ListStrVal::ListStrVal() { AddBaseNode(this, "MdtBas_ListStrVal"); }
+ListStrVal::ListStrVal(const String& text, const String& separators) : ListStrVal() {
+  separators_ = separators;
+  SetValue(text);
+}
+
+int ListStrVal::SetValue(const String& text) {
+  text_ = text;
+  items_.clear();
+  std::string_view rest(text_);
+  const std::string_view seps = separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
+  while (!rest.empty()) {
+    size_t p = rest.find_first_of(seps);
+    std::string_view item = BaseUtils::TrimView(rest.substr(0, p));
+    if (!item.empty()) items_.emplace_back(item);
+    if (p == std::string_view::npos) break;
+    rest.remove_prefix(p + 1);
+  }
+  valid_ = true;
+  return 0;
+}
+
+MdtValue* ListStrVal::Clone() const {
+  auto* c = new ListStrVal();
+  c->text_ = text_;
+  c->separators_ = separators_;
+  c->items_ = items_;
+  c->valid_ = valid_;
+  return c;
+}
+
+ListPsfCompVal::ListPsfCompVal() { AddBaseNode(this, "MdtBas_ListPsfCompVal"); }
+ListPsfCompVal::~ListPsfCompVal() {
+  for (auto* c : items_) delete c;
+}
+void ListPsfCompVal::Add(PsfComp* comp) {
+  if (!comp) return;
+  comp->SetOwner(GetOwner());
+  items_.push_back(comp);
+}
+int ListPsfCompVal::SetValue(const String&) { return 1; }
+String ListPsfCompVal::GetValueStr() const {
+  String out = "(";
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (i) out += ", ";
+    out += items_[i]->GetName();
+    out += " = ";
+    out += items_[i]->GetValueStr();
+  }
+  out += ")";
+  return out;
+}
+MdtValue* ListPsfCompVal::Clone() const {
+  auto* c = new ListPsfCompVal();
+  for (auto* item : items_) c->items_.push_back(item->ClonePsfComp());
+  return c;
+}
+
+BaseNodePtrVal::BaseNodePtrVal() { AddBaseNode(this, "MdtBas_BaseNodePtrVal"); }
+BaseNodePtrVal::BaseNodePtrVal(BaseNode* node) : BaseNodePtrVal() { node_ = node; }
+int BaseNodePtrVal::SetValue(const String&) { return 1; }
+MdtValue* BaseNodePtrVal::Clone() const { return new BaseNodePtrVal(node_); }
+
+ListBaseNodePtrVal::ListBaseNodePtrVal(bool owns) : owns_(owns) {
+  AddBaseNode(this, "MdtBas_ListBaseNodePtrVal");
+}
+ListBaseNodePtrVal::~ListBaseNodePtrVal() {
+  if (owns_)
+    for (auto* n : items_) delete n;
+}
+void ListBaseNodePtrVal::Add(BaseNode* node) {
+  if (node) items_.push_back(node);
+}
+int ListBaseNodePtrVal::SetValue(const String&) { return 1; }
+
+String ListBaseNodePtrVal::GetValueStr() const {
+  String out = "(";
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (i) out += ",";
+    const BaseNode* n = items_[i];
+    if (BaseNode::IsBaseNodeType(n, "MdtBas_ListStrVal")) {
+      const auto* l = static_cast<const ListStrVal*>(n);
+      out += "(";
+      for (size_t j = 0; j < l->GetList().size(); ++j) {
+        if (j) out += ",";
+        out += l->GetList()[j];
+      }
+      out += ")";
+    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue")) {
+      out += static_cast<const MdtValue*>(n)->GetValueStr();
+    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_NameValue")) {
+      out += static_cast<const NameValue*>(n)->GetValueStr();
+    }
+  }
+  out += ")";
+  return out;
+}
+
+MdtValue* ListBaseNodePtrVal::Clone() const {
+  auto* c = new ListBaseNodePtrVal(owns_);
+  for (auto* n : items_) {
+    if (owns_ && BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue"))
+      c->items_.push_back(static_cast<const MdtValue*>(n)->Clone());
+    else if (!owns_)
+      c->items_.push_back(n);
+  }
+  return c;
+}
+
+// ---------------------------------------------------------------------------
+// NameValue, PsfComp, Property, PsfFile
+// ---------------------------------------------------------------------------
+NameValue::NameValue() { AddBaseNode(this, "MdtBas_NameValue"); }
+NameValue::NameValue(const String& name) : NameValue() { name_ = name; }
+NameValue::~NameValue() { delete value_; }
+
+String NameValue::GetValueStr() const { return value_ ? value_->GetValueStr() : String(); }
+
+int NameValue::SetValueStr(const String& text) {
+  if (!value_) SetMdtValuePtr(new StrVal());
+  return value_->SetValue(text);
+}
+
+void NameValue::SetMdtValuePtr(MdtValue* value) {
+  if (value == value_) return;
+  delete value_;
+  value_ = value;
+  if (value_) value_->SetOwner(this);
+}
+
+void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* prefix) {
+  if (!writer) return;
+  for (const auto& line : comment.lines_) writer->writeline(String(prefix ? prefix : "") + line);
+}
+
+PsfComp::PsfComp() { AddBaseNode(this, "MdtBas_PsfComp"); }
+PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, "MdtBas_PsfComp"); }
+PsfComp::~PsfComp() = default;
+
+const String& PsfComp::GetFileNameStr() const {
+  static const String kEmpty;
+  return file_ ? *file_ : kEmpty;
+}
+
+void PsfComp::SetFileName(const String& fileName) {
+  file_ = std::make_shared<const String>(fileName);
+}
+
+PsfComp* PsfComp::ClonePsfComp() const {
+  auto* c = new PsfComp(GetName());
+  if (GetMdtValuePtr()) c->SetMdtValuePtr(GetMdtValuePtr()->Clone());
+  c->comment_ = comment_;
+  c->file_ = file_;
+  c->line_ = line_;
+  c->loc_ = loc_;
+  return c;
+}
+
+Property::Property() { AddBaseNode(this, "MdtBas_Property"); }
+Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, "MdtBas_Property"); }
+Property::~Property() { ClearPsfComps(); }
+
+int Property::AddPsfComp(PsfComp* comp) {
+  if (!comp) return static_cast<int>(comps_.size());
+  comps_.push_back(comp);
+  return static_cast<int>(comps_.size());
+}
+
+PsfComp* Property::GetPsfCompByName(const String& name) {
+  return PsfCompUtil::GetPsfCompByName(comps_, name, 0);
+}
+const PsfComp* Property::GetPsfCompByName(const String& name) const {
+  return PsfCompUtil::GetPsfCompByName(comps_, name, 0);
+}
+String Property::GetPsfCompValueStr(const String& name) const {
+  const PsfComp* c = GetPsfCompByName(name);
+  return c ? c->GetValueStr() : String();
+}
+void Property::ClearPsfComps() {
+  for (auto* c : comps_) delete c;
+  comps_.clear();
+}
+
+PsfFile::PsfFile() { AddBaseNode(this, "MdtBas_PsfFile"); }
+PsfFile::~PsfFile() = default;
+
+// ---------------------------------------------------------------------------
+// Utilities
+// ---------------------------------------------------------------------------
+Property* PropertyUtil::GetPropertyByName(const PropSeq& seq, const String& name, int from) {
+  for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
+    if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
+  return nullptr;
+}
+
+int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
+  if (!p) return 1;
+  for (auto it = seq.begin(); it != seq.end(); ++it) {
+    if (*it == p) {
+      seq.erase(it);
+      if (destroy) delete p;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
+  if (!p) return 0;
+  if (owner) p->SetOwner(owner);
+  for (auto* c : p->GetPsfCompSeqRef()) {
+    c->SetOwner(p);
+    if (BaseNode::IsBaseNodeType(c, "MdtBas_Property")) AssignOwner(static_cast<Property*>(c), nullptr);
+  }
+  return 0;
+}
+
+int PropertyUtil::CopyPropertyBase(const Property* src, Property* dst) {
+  if (!src || !dst || src == dst) return 0;
+  dst->SetName(src->GetName());
+  dst->SetMdtValuePtr(src->GetMdtValuePtr() ? src->GetMdtValuePtr()->Clone() : nullptr);
+  dst->SetComment(src->GetComment());
+  dst->SetFileName(src->GetFileNameStr());
+  dst->SetLineNum(src->GetLineNum());
+  dst->ClearPsfComps();
+  for (const auto* c : src->GetPsfCompSeqRef()) {
+    PsfComp* copy = c->ClonePsfComp();
+    copy->SetOwner(dst);
+    dst->AddPsfComp(copy);
+  }
+  return 0;
+}
+
+int PropertyUtil::MergeProperty(const Property* def, const Property* inst, Property* dst) {
+  if (!def || !dst) return 1;
+  int errors = CopyPropertyBase(def, dst);
+  if (inst && inst->GetMdtValuePtr()) dst->SetValueStr(inst->GetValueStr());
+  return errors;
+}
+
+void PropertyUtil::InitAllowedValuesMap(AllowedValuesMap& map,
+                                        const std::vector<std::pair<String, String>>& pairs) {
+  for (const auto& [name, values] : pairs) {
+    String key = name;
+    key.MakeUpper();
+    std::vector<String> list;
+    std::string_view rest(values);
+    while (true) {
+      size_t p = rest.find(':');
+      list.emplace_back(rest.substr(0, p));
+      if (p == std::string_view::npos) break;
+      rest.remove_prefix(p + 1);
+    }
+    map[key] = std::move(list);
+  }
+}
+
+bool PropertyUtil::CheckValueMatch(const AllowedValuesMap& map, const String& name,
+                                   const String& value) {
+  String key = name;
+  key.MakeUpper();
+  auto it = map.find(key);
+  if (it == map.end()) return true;
+  for (const auto& allowed : it->second)
+    if (EqNoCase(allowed, value)) return true;
+  return false;
+}
+
+void PropertyUtil::PrintProperty(const PsfComp* p, const String& keyword, UtStreamWriter* writer,
+                                 int withComment) {
+  if (!p || !writer) return;
+  if (withComment) Comment::Print(p->GetComment(), writer, "# ");
+  String line = " ";
+  line += keyword;
+  line += " ";
+  line += p->GetName();
+  line += " = ";
+  line += p->GetValueStr();
+  writer->writeline(line);
+}
+
+void PropertyUtil::PrintPropertyList(const PropSeq& seq, const String& keyword,
+                                     UtStreamWriter* writer, int withComment) {
+  for (const auto* p : seq) PrintProperty(p, keyword, writer, withComment);
+}
+
+PsfComp* PsfCompUtil::GetPsfCompByName(const PsfCompSeq& seq, const String& name, int from) {
+  for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
+    if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
+  return nullptr;
+}
+
+int PsfCompUtil::DelPsfCompByPtr(PsfCompSeq& seq, PsfComp* p, int destroy) {
+  if (!p) return 1;
+  for (auto it = seq.begin(); it != seq.end(); ++it) {
+    if (*it == p) {
+      seq.erase(it);
+      if (destroy) delete p;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+void PsfCompUtil::PrintComment(const PsfComp* node, UtStreamWriter* writer, const char* prefix) {
+  if (node) Comment::Print(node->GetComment(), writer, prefix);
+}
+
+NameValue* NVUtil::GetNVByName(const NVSeq& seq, const String& name, int from) {
+  for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
+    if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
+  return nullptr;
+}
+
+std::string_view BaseUtils::TrimView(std::string_view s) {
+  size_t b = s.find_first_not_of(SPACESET);
+  if (b == std::string_view::npos) return std::string_view();
+  size_t e = s.find_last_not_of(SPACESET);
+  return s.substr(b, e - b + 1);
+}
+
+std::string_view BaseUtils::TrimLeadingView(std::string_view s) {
+  size_t b = s.find_first_not_of(SPACESET);
+  return b == std::string_view::npos ? std::string_view() : s.substr(b);
+}
+
+std::string_view BaseUtils::GetWordTillChar(std::string_view& text, char c) {
+  size_t p = text.find(c);
+  std::string_view word = TrimView(text.substr(0, p));
+  text = p == std::string_view::npos ? std::string_view() : TrimLeadingView(text.substr(p + 1));
+  return word;
+}
+
+String BaseUtils::GetWordTillChar(String& text, char c, const String&) {
+  std::string_view view(text);
+  String word(GetWordTillChar(view, c));
+  text = String(view);
+  return word;
+}
+
+std::string_view BaseUtils::GetWordSurroundedByChar(std::string_view& text, char quote, char sep) {
+  size_t open = text.find(quote);
+  size_t sepPos = text.find(sep);
+  if (open == std::string_view::npos || (sepPos != std::string_view::npos && sepPos < open)) {
+    // No quoted word before the next separator: take the plain word.
+    return GetWordTillChar(text, sep);
+  }
+  size_t close = text.find(quote, open + 1);
+  std::string_view word;
+  if (close == std::string_view::npos) {
+    // An unbalanced quote takes the rest of the text.
+    word = text.substr(open + 1);
+    text = std::string_view();
+    return word;
+  }
+  word = text.substr(open + 1, close - open - 1);
+  size_t next = text.find(sep, close + 1);
+  text = next == std::string_view::npos ? std::string_view() : TrimLeadingView(text.substr(next + 1));
+  return word;
+}
+
+String BaseUtils::GetWordSurroundedByChar(String& text, char quote, char sep, const String&) {
+  std::string_view view(text);
+  String word(GetWordSurroundedByChar(view, quote, sep));
+  text = String(view);
+  return word;
+}
+
+bool BaseUtils::SeperateDirAndVer(const String& dir, String& name, String& version) {
+  name.clear();
+  version.clear();
+  // The version starts at the last "_v" followed by a digit, so names that
+  // themselves contain "_v" (my_vga_v1_00_a) split correctly.
+  size_t pos = String::npos;
+  for (size_t i = dir.size(); i-- > 0;) {
+    if (i + 2 < dir.size() && dir[i] == '_' && (dir[i + 1] == 'v' || dir[i + 1] == 'V') &&
+        dir[i + 2] >= '0' && dir[i + 2] <= '9') {
+      pos = i;
+      break;
+    }
+  }
+  if (pos == String::npos || pos == 0) return false;
+  name = dir.substr(0, pos);
+  version = dir.substr(pos + 2);
+  for (auto& ch : version)
+    if (ch == '_') ch = '.';
+  return true;
+}
+
+int BaseUtils::ListSubDirs(const String& dir, std::vector<String>& out) {
+  Port::UT_DIR d(dir);
+  int n = 0;
+  for (const auto& e : d.Entries()) {
+    if (e.isDir) {
+      out.push_back(e.name);
+      ++n;
+    }
+  }
+  return n;
+}
+
+Port::FileName BaseUtils::CreateFileNameDir(const String& dir, const String& name) {
+  Port::FileName f(dir);
+  f.PushPathEnd(name);
+  return f;
+}
+
+String BaseUtils::GetDriveName(const String& path, bool) { return path; }
+
+bool BaseUtils::DiffFiles(const String& a, const String& b) {
+  std::ifstream fa(a, std::ios::binary), fb(b, std::ios::binary);
+  if (!fa || !fb) return true;
+  std::istreambuf_iterator<char> ia(fa), ib(fb), end;
+  while (ia != end && ib != end) {
+    if (*ia != *ib) return true;
+    ++ia;
+    ++ib;
+  }
+  return (ia == end) != (ib == end);
+}
+
+// ---------------------------------------------------------------------------
+// BaseParser
+// ---------------------------------------------------------------------------
+namespace {
+thread_local BaseParser::State* t_state = nullptr;
+
+BaseParser::State& DefaultState() {
+  thread_local BaseParser::State state;
+  return state;
+}
+}  // namespace
+
+BaseParser::ParseScope::ParseScope() : previous_(t_state), state_(new State) {
+  t_state = state_.get();
+}
+
+BaseParser::ParseScope::~ParseScope() { t_state = previous_; }
+
+BaseParser::State& BaseParser::S() { return t_state ? *t_state : DefaultState(); }
+
+int BaseParser::InitData(const String& fileName, PsfFile* file) {
+  State& s = S();
+  s.stream.close();
+  s.filename = fileName;
+  s.sharedFilename = std::make_shared<const String>(fileName);
+  s.lineno = 0;
+  s.numerr = 0;
+  s.comment.Clear();
+  s.numEmptyLines = 0;
+  s.globalCommentDone = false;
+  if (fileName.empty() || !s.stream.open(fileName)) {
+    Msg().issueError("Cannot open file \"%s\" for reading\n", fileName.c_str());
+    return 2;
+  }
+  int64_t stamp = 0;
+  if (file && Port::File::getdatetime(fileName, stamp)) file->SetDateTime(stamp);
+  return 0;
+}
+
+bool BaseParser::ReadLine(String& line) { return S().stream.readline(line); }
+bool BaseParser::AtEof() { return S().stream.geteof(); }
+void BaseParser::Close() { S().stream.close(); }
+
+void BaseParser::PARSEERR(const String& text) {
+  State& s = S();
+  ++s.numerr;
+  Port_MsgManData::Issue(MsgSeverity::kError,
+                         s.filename + " line " + std::to_string(s.lineno) + " - " + text,
+                         s.filename, s.lineno);
+}
+
+void BaseParser::PARSEWARN(const String& text) {
+  State& s = S();
+  Port_MsgManData::Issue(MsgSeverity::kWarning,
+                         s.filename + " line " + std::to_string(s.lineno) + " - " + text,
+                         s.filename, s.lineno);
+}
+
+void BaseParser::SetFileInfo(PsfComp* node) {
+  if (!node) return;
+  State& s = S();
+  if (!s.sharedFilename) s.sharedFilename = std::make_shared<const String>(s.filename);
+  node->SetFileNameShared(s.sharedFilename);
+  node->SetLineNum(s.lineno);
+}
+
+String BaseParser::HandleEscapedCharacters(const String& text) {
+  String out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (c == '\\' && i + 1 < text.size()) {
+      char n = text[i + 1];
+      switch (n) {
+        case 'n': out += '\n'; ++i; continue;
+        case 't': out += '\t'; ++i; continue;
+        case 'r': out += '\r'; ++i; continue;
+        case '\\': out += '\\'; ++i; continue;
+        case '"': out += '"'; ++i; continue;
+        case '\'': out += '\''; ++i; continue;
+        default: break;
+      }
+    }
+    out += c;
+  }
+  return out;
+}
+
+void BaseParser::ResetComment() {
+  State& s = S();
+  s.comment.Clear();
+  s.numEmptyLines = 0;
+  s.globalCommentDone = false;
+}
+
+void BaseParser::AddToComment(const String& text) {
+  // The writer puts "# " before each line; dropping one blank here keeps a
+  // comment stable across any number of read-write rounds.
+  String line = text;
+  if (!line.empty() && line[0] == ' ') line.erase(0, 1);
+  S().comment.AddLine(line);
+}
+
+void BaseParser::CheckAddGlobalComment(PsfFile* file) {
+  State& s = S();
+  if (s.globalCommentDone || !file) return;
+  if (s.numEmptyLines > 0 && !s.comment.IsEmpty()) {
+    file->SetComment(s.comment);
+    s.comment.Clear();
+    s.globalCommentDone = true;
+  }
+}
+
+void BaseParser::AssociateComment(PsfComp* node) {
+  State& s = S();
+  // Once a node took a comment, later comment blocks are never global.
+  s.globalCommentDone = true;
+  if (!node || s.comment.IsEmpty()) return;
+  node->SetComment(s.comment);
+  s.comment.Clear();
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------
+struct UtStreamWriter::FileOut {
+  std::string target;
+  std::string temp;
+  int fd = -1;
+  std::string buffer;
+  bool failed = false;
+
+  bool FlushBuffer() {
+    size_t off = 0;
+    while (off < buffer.size()) {
+      ssize_t n = ::write(fd, buffer.data() + off, buffer.size() - off);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return false;
+      }
+      off += static_cast<size_t>(n);
+    }
+    buffer.clear();
+    return true;
+  }
+  ~FileOut() {
+    if (fd >= 0) ::close(fd);
+    if (!temp.empty()) ::unlink(temp.c_str());
+  }
+};
+
+UtStreamWriter* UtStreamWriter::ConstructUtStreamWriter(const String& fileName) {
+  if (fileName.empty()) return nullptr;
+  auto f = std::make_unique<FileOut>();
+  f->target = fileName;
+  f->temp = fileName + ".tmpXXXXXX";
+  int fd = ::mkstemp(f->temp.data());
+  if (fd < 0) {
+    f->temp.clear();
+    return nullptr;
+  }
+  f->fd = fd;
+  // Keep the mode of the file being replaced; a new file gets the usual
+  // permissions rather than mkstemp's private ones.
+  struct stat st;
+  mode_t mode;
+  if (::stat(fileName.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+  auto* w = new UtStreamWriter();
+  w->file_ = std::move(f);
+  return w;
+}
+
+UtStreamWriter::UtStreamWriter(std::ostream& out) : out_(&out) {}
+
+UtStreamWriter::~UtStreamWriter() = default;
+
+void UtStreamWriter::writeline(const String& text) {
+  ++lines_;
+  if (out_) {
+    *out_ << text << '\n';
+    return;
+  }
+  if (!file_ || file_->failed) return;
+  file_->buffer += text;
+  file_->buffer += '\n';
+  if (file_->buffer.size() >= (1u << 16) && !file_->FlushBuffer()) file_->failed = true;
+}
+
+bool UtStreamWriter::Commit() {
+  if (out_) {
+    out_->flush();
+    return static_cast<bool>(*out_);
+  }
+  if (!file_ || committed_) return committed_;
+  FileOut& f = *file_;
+  bool ok = !f.failed && f.FlushBuffer() && ::fsync(f.fd) == 0;
+  ok = (::close(f.fd) == 0) && ok;
+  f.fd = -1;
+  if (ok && ::rename(f.temp.c_str(), f.target.c_str()) == 0) {
+    f.temp.clear();
+    committed_ = true;
+    return true;
+  }
+  f.failed = true;
+  return false;
+}
+
+bool UtStreamWriter::Failed() const {
+  if (out_) return !*out_;
+  return !file_ || file_->failed;
+}
+
+namespace {
+thread_local String t_writeFilename;
+}
+
+void BaseWriter::InitData(void*) { t_writeFilename.clear(); }
+String& BaseWriter::s_filename() { return t_writeFilename; }
+
+void BaseWriter::SetFileInfo(PsfComp* node, const UtStreamWriter* writer) {
+  if (!node) return;
+  node->SetFileName(t_writeFilename);
+  node->SetLineNum(writer ? writer->GetLineCount() : 0);
+}
+
+}  // namespace MdtBase

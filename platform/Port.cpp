@@ -1,0 +1,348 @@
+#include "Port.h"
+
+#include <regex.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace Port {
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (String::Lower(static_cast<unsigned char>(a[i])) !=
+        String::Lower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+bool StartsNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+int sprintf(String& out, const char* fmt, ...) {
+  va_list ap;
+  va_start(ap, fmt);
+  out = String::VFormat(fmt, ap);
+  va_end(ap);
+  return static_cast<int>(out.size());
+}
+
+// ---------------------------------------------------------------------------
+// FileName
+// ---------------------------------------------------------------------------
+FileName::FileName(const std::string& path) : path_(path) {}
+FileName::FileName(const char* path) : path_(path ? path : "") {}
+
+FileName& FileName::PushPathEnd(const std::string& component) {
+  if (component.empty()) return *this;
+  if (!path_.empty() && path_.back() != '/') path_ += '/';
+  path_ += component;
+  return *this;
+}
+
+namespace {
+// Splits the last component into directory part (with its trailing slash)
+// and name part.
+size_t NameStart(const std::string& p) {
+  size_t slash = p.rfind('/');
+  return slash == std::string::npos ? 0 : slash + 1;
+}
+size_t ExtStart(const std::string& p) {
+  size_t ns = NameStart(p);
+  size_t dot = p.rfind('.');
+  // A leading dot names a hidden file, not an extension.
+  if (dot == std::string::npos || dot <= ns) return p.size();
+  return dot;
+}
+}  // namespace
+
+FileName& FileName::SetBase(const std::string& base) {
+  size_t ns = NameStart(path_);
+  size_t es = ExtStart(path_);
+  path_ = path_.substr(0, ns) + base + path_.substr(es);
+  return *this;
+}
+
+FileName& FileName::SetExtension(const std::string& ext) {
+  size_t es = ExtStart(path_);
+  path_.erase(es);
+  if (!ext.empty()) {
+    if (ext[0] != '.') path_ += '.';
+    path_ += ext;
+  }
+  return *this;
+}
+
+String FileName::GetName() const { return path_.substr(NameStart(path_)); }
+
+String FileName::GetBase() const {
+  size_t ns = NameStart(path_);
+  return path_.substr(ns, ExtStart(path_) - ns);
+}
+
+String FileName::GetExtension() const { return path_.substr(ExtStart(path_)); }
+
+String FileName::GetDir() const {
+  size_t ns = NameStart(path_);
+  if (ns == 0) return String();
+  if (ns == 1) return String("/");
+  return path_.substr(0, ns - 1);
+}
+
+FileName& FileName::Normalize() {
+  if (path_.empty()) return *this;
+  std::string n = fs::path(std::string(path_)).lexically_normal().string();
+  while (n.size() > 1 && n.back() == '/') n.pop_back();
+  if (n.empty()) n = ".";
+  path_ = n;
+  return *this;
+}
+
+FileName FileName::GetAbsolutePath() const {
+  std::error_code ec;
+  fs::path p = fs::absolute(fs::path(std::string(path_)), ec);
+  FileName out(ec ? std::string(path_) : p.string());
+  out.Normalize();
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// File
+// ---------------------------------------------------------------------------
+bool File::exist(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+bool File::isfile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool File::isdir(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool File::getdatetime(const std::string& path, int64_t& stamp) {
+  struct stat st;
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+  stamp = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+  return true;
+}
+
+bool File::remove(const std::string& path) { return !path.empty() && ::remove(path.c_str()) == 0; }
+
+// ---------------------------------------------------------------------------
+// Stream
+// ---------------------------------------------------------------------------
+Stream::~Stream() { close(); }
+
+bool Stream::open(const std::string& path) {
+  close();
+  // Directories and devices open "successfully" on some systems; only
+  // regular files are input.
+  if (!File::isfile(path)) return false;
+  in_.open(path, std::ios::in | std::ios::binary);
+  return in_.is_open();
+}
+
+bool Stream::isopen() const { return in_.is_open(); }
+
+bool Stream::readline(String& line) {
+  line.clear();
+  if (!in_.is_open() || !in_.good()) return false;
+  if (!std::getline(in_, static_cast<std::string&>(line))) {
+    return !line.empty();
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+
+bool Stream::geteof() {
+  if (!in_.is_open() || !in_.good()) return true;
+  return in_.peek() == std::char_traits<char>::eof();
+}
+
+void Stream::close() {
+  if (in_.is_open()) in_.close();
+  in_.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Directory listing
+// ---------------------------------------------------------------------------
+UT_DIR::UT_DIR(const std::string& path) {
+  std::error_code ec;
+  fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
+  if (ec) return;
+  open_ = true;
+  for (fs::directory_iterator end; it != end; it.increment(ec)) {
+    if (ec) break;
+    DirEntry e;
+    e.name = it->path().filename().string();
+    std::error_code ec2;
+    // is_directory follows links, as a walk of the tree would.
+    e.isDir = it->is_directory(ec2) && !ec2;
+    entries_.push_back(std::move(e));
+  }
+  std::sort(entries_.begin(), entries_.end(),
+            [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+}
+
+}  // namespace Port
+
+// ---------------------------------------------------------------------------
+// Environment
+// ---------------------------------------------------------------------------
+Port::String Port_Env::GetEnv(const char* name) {
+  Port::String v;
+  GetEnv(name, v);
+  return v;
+}
+
+bool Port_Env::GetEnv(const char* name, Port::String& value) {
+  const char* v = name ? std::getenv(name) : nullptr;
+  if (!v) {
+    value.clear();
+    return false;
+  }
+  value = v;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Regular expressions
+// ---------------------------------------------------------------------------
+struct Port_Regexp::Impl {
+  regex_t re;
+};
+
+Port_Regexp::Port_Regexp(const std::string& pattern, bool ignoreCase) : impl_(new Impl) {
+  int flags = REG_EXTENDED | (ignoreCase ? REG_ICASE : 0);
+  valid_ = ::regcomp(&impl_->re, pattern.c_str(), flags) == 0;
+}
+
+Port_Regexp::~Port_Regexp() {
+  if (valid_) ::regfree(&impl_->re);
+}
+
+bool Port_Regexp::GetRangeOfMatch(const std::string& text, size_t start, size_t& begin,
+                                  size_t& end) const {
+  if (!valid_ || start > text.size()) return false;
+  // regexec stops at NUL; text after an embedded NUL is not searched.
+  regmatch_t m;
+  int flags = start > 0 ? REG_NOTBOL : 0;
+  if (::regexec(&impl_->re, text.c_str() + start, 1, &m, flags) != 0) return false;
+  begin = start + static_cast<size_t>(m.rm_so);
+  end = start + static_cast<size_t>(m.rm_eo);
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// Message manager
+// ---------------------------------------------------------------------------
+namespace {
+thread_local MsgSink* t_sink = nullptr;
+thread_local int t_errorCount = 0;
+
+bool DebugEnabled() {
+  static const bool enabled = std::getenv("TAVSW_DEBUG") != nullptr;
+  return enabled;
+}
+
+void Deliver(const MsgRecord& rec) {
+  if (rec.severity == MsgSeverity::kError) ++t_errorCount;
+  if (rec.severity == MsgSeverity::kDebug && !DebugEnabled()) return;
+  if (t_sink) {
+    t_sink->Report(rec);
+    return;
+  }
+  std::string out = std::string(Port_MsgManData::SeverityName(rec.severity)) + ": " + rec.text;
+  if (out.empty() || out.back() != '\n') out += '\n';
+  std::cerr << out << std::flush;
+}
+}  // namespace
+
+Port_MsgManData Port_MsgManData::createObject(const char* product, const char* source, int,
+                                              const char*) {
+  return Port_MsgManData(product ? product : "", source ? source : "");
+}
+
+const char* Port_MsgManData::SeverityName(MsgSeverity severity) {
+  switch (severity) {
+    case MsgSeverity::kError: return "ERROR";
+    case MsgSeverity::kWarning: return "WARNING";
+    case MsgSeverity::kInfo: return "INFO";
+    case MsgSeverity::kStatus: return "STATUS";
+    case MsgSeverity::kInternal: return "INTERNAL ERROR";
+    case MsgSeverity::kDebug: return "DEBUG";
+  }
+  return "MESSAGE";
+}
+
+void Port_MsgManData::VIssue(MsgSeverity severity, const char* fmt, va_list ap) const {
+  MsgRecord rec{severity, Port::String::VFormat(fmt ? fmt : "", ap), "", 0};
+  if (severity == MsgSeverity::kDebug) rec.text = std::string(source_) + ": " + rec.text;
+  Deliver(rec);
+}
+
+#define TAVSW_ISSUE(sev)     \
+  va_list ap;                \
+  va_start(ap, fmt);         \
+  VIssue(sev, fmt, ap);      \
+  va_end(ap)
+
+void Port_MsgManData::issueError(const char* fmt, ...) const { TAVSW_ISSUE(MsgSeverity::kError); }
+void Port_MsgManData::issueWarning(const char* fmt, ...) const {
+  TAVSW_ISSUE(MsgSeverity::kWarning);
+}
+void Port_MsgManData::issueInfo(const char* fmt, ...) const { TAVSW_ISSUE(MsgSeverity::kInfo); }
+void Port_MsgManData::issueStatus(const char* fmt, ...) const { TAVSW_ISSUE(MsgSeverity::kStatus); }
+void Port_MsgManData::issueInternal(const char* fmt, ...) const {
+  TAVSW_ISSUE(MsgSeverity::kInternal);
+}
+void Port_MsgManData::debugStub(const char* fmt, ...) const {
+  if (!DebugEnabled()) return;
+  TAVSW_ISSUE(MsgSeverity::kDebug);
+}
+#undef TAVSW_ISSUE
+
+void Port_MsgManData::Issue(MsgSeverity severity, const std::string& text, const std::string& file,
+                            int line) {
+  Deliver(MsgRecord{severity, text, file, line});
+}
+
+int Port_MsgManData::GetErrorCount() { return t_errorCount; }
+void Port_MsgManData::ResetErrorCount() { t_errorCount = 0; }
+
+MsgSink* Port_MsgManData::SetSink(MsgSink* sink) {
+  MsgSink* prev = t_sink;
+  t_sink = sink;
+  return prev;
+}
+
+MsgCapture::MsgCapture() : previous_(Port_MsgManData::SetSink(this)) {}
+MsgCapture::~MsgCapture() { Port_MsgManData::SetSink(previous_); }
+
+std::vector<std::string> MsgCapture::Texts(MsgSeverity severity) const {
+  std::vector<std::string> out;
+  for (const auto& m : messages_)
+    if (m.severity == severity) out.push_back(m.text);
+  return out;
+}
+
+size_t MsgCapture::Count(MsgSeverity severity) const {
+  size_t n = 0;
+  for (const auto& m : messages_)
+    if (m.severity == severity) ++n;
+  return n;
+}

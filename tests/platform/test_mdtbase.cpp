@@ -1,0 +1,284 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "MdtBase.h"
+#include "TestSupport.h"
+
+using namespace MdtBase;
+using Port::String;
+
+namespace {
+
+TEST(BaseNodeTags, ChainAndMostDerived) {
+  Property p("x");
+  EXPECT_STREQ(BaseNode::GetBaseNode(&p), "MdtBas_Property");
+  EXPECT_TRUE(BaseNode::IsBaseNodeType(&p, "MdtBas_PsfComp"));
+  EXPECT_TRUE(BaseNode::IsBaseNodeType(&p, "MdtBas_NameValue"));
+  EXPECT_FALSE(BaseNode::IsBaseNodeType(&p, "mdtbas_property"));  // tags are exact
+  EXPECT_FALSE(BaseNode::IsBaseNodeType(nullptr, "MdtBas_Property"));
+  EXPECT_STREQ(BaseNode::GetBaseNode(nullptr), "");
+}
+
+TEST(BaseNodeNotify, ObserverSeesEveryNotification) {
+  struct Seen {
+    int count = 0;
+    BaseNode* last = nullptr;
+  } seen;
+  BaseNode::SetNotifyObserver(
+      [](BaseNode* n, void* d) {
+        auto* s = static_cast<Seen*>(d);
+        ++s->count;
+        s->last = n;
+      },
+      &seen);
+  PsfComp c("c");
+  EXPECT_FALSE(c.GetNotifyEnabled());
+  c.NotifyPropertyChanged();
+  BaseNode::SetNotifyObserver(nullptr, nullptr);
+  c.NotifyPropertyChanged();
+  EXPECT_EQ(seen.count, 1);
+  EXPECT_EQ(seen.last, &c);
+  EXPECT_EQ(c.GetNotifyCount(), 2);
+}
+
+TEST(Values, ParsingAndValidity) {
+  struct IntRow {
+    const char* text;
+    bool valid;
+    long long value;
+  } ints[] = {{"0", true, 0},          {"42", true, 42},   {"-7", true, -7},
+              {"0x40600000", true, 0x40600000}, {" 12 ", true, 12}, {"0xFFFFFFFFFFFFFFFF", true, -1},
+              {"", false, 0},          {"12abc", false, 0}, {"abc", false, 0}};
+  for (const auto& r : ints) {
+    IntVal v(r.text);
+    EXPECT_EQ(v.IsValid(), r.valid) << r.text;
+    if (r.valid) {
+      EXPECT_EQ(v.GetInt(), r.value) << r.text;
+    }
+    EXPECT_EQ(v.GetValueStr(), r.text);  // written back as given
+  }
+  EXPECT_TRUE(BoolVal("TRUE").GetBool());
+  EXPECT_FALSE(BoolVal("no").GetBool());
+  EXPECT_FALSE(BoolVal("maybe").IsValid());
+
+  ListStrVal blanks("a  b\tc", " \t");
+  EXPECT_EQ(blanks.GetList(), (std::vector<String>{"a", "b", "c"}));
+  ListStrVal commas(" 1 , 2,,3 ", ",");
+  EXPECT_EQ(commas.GetList(), (std::vector<String>{"1", "2", "3"}));
+  EXPECT_EQ(commas.GetValueStr(), " 1 , 2,,3 ");
+}
+
+TEST(Values, OwningListsFreeAndCloneDeeply) {
+  auto* list = new ListBaseNodePtrVal(true);
+  list->Add(new StrVal("1"));
+  list->Add(new ListStrVal("2,3", ","));
+  EXPECT_EQ(list->GetValueStr(), "(1,(2,3))");
+  std::unique_ptr<MdtValue> copy(list->Clone());
+  delete list;  // the copy must not share the entries
+  EXPECT_EQ(copy->GetValueStr(), "(1,(2,3))");
+
+  auto* comps = new ListPsfCompVal();
+  auto* c = new PsfComp("x");
+  c->SetValueStr("1");
+  comps->Add(c);
+  std::unique_ptr<MdtValue> copy2(comps->Clone());
+  delete comps;
+  EXPECT_EQ(copy2->GetValueStr(), "(x = 1)");
+}
+
+TEST(NameValueTest, ValueOwnershipAndText) {
+  NameValue nv("n");
+  EXPECT_EQ(nv.GetValueStr(), "");
+  EXPECT_EQ(nv.GetMdtValuePtr(), nullptr);
+  nv.SetValueStr("v");
+  EXPECT_EQ(nv.GetValueStr(), "v");
+  nv.SetMdtValuePtr(new IntVal("3"));  // replaces (and frees) the StrVal
+  EXPECT_EQ(nv.GetMdtValuePtr()->GetOwner(), &nv);
+  EXPECT_EQ(nv.GetValueStr(), "3");
+}
+
+TEST(PropertyTest, SubComponentsByNameIgnoringCase) {
+  Property p("C_BASE");
+  auto* def = new PsfComp("DEFAULT");
+  def->SetValueStr("0");
+  p.AddPsfComp(def);
+  EXPECT_EQ(p.GetPsfCompByName("default"), def);
+  EXPECT_EQ(p.GetPsfCompValueStr("Default"), "0");
+  EXPECT_EQ(p.GetPsfCompValueStr("type"), "");
+  PropertyUtil::AssignOwner(&p, nullptr);
+  EXPECT_EQ(def->GetOwner(), &p);
+
+  Property copy;
+  PropertyUtil::CopyPropertyBase(&p, &copy);
+  EXPECT_EQ(copy.GetName(), "C_BASE");
+  ASSERT_EQ(copy.GetPsfCompSeqRef().size(), 1u);
+  EXPECT_NE(copy.GetPsfCompSeqRef()[0], def);
+}
+
+TEST(SequenceUtils, LookupDeleteAndAllowedValues) {
+  PropSeq seq{new Property("a"), new Property("B")};
+  EXPECT_EQ(PropertyUtil::GetPropertyByName(seq, "b"), seq[1]);
+  EXPECT_EQ(PropertyUtil::GetPropertyByName(seq, "a", 1), nullptr);
+  Property outsider("o");
+  EXPECT_EQ(PropertyUtil::DelPropertyByPtr(seq, &outsider, 1), 1);
+  EXPECT_EQ(PropertyUtil::DelPropertyByPtr(seq, seq[0], 1), 0);
+  ASSERT_EQ(seq.size(), 1u);
+  delete seq[0];
+
+  AllowedValuesMap map;
+  PropertyUtil::InitAllowedValuesMap(map, {{"DRIVER_STATE", "ACTIVE:DEPRECATED:OBSOLETE"}});
+  EXPECT_TRUE(PropertyUtil::CheckValueMatch(map, "DRIVER_STATE", "deprecated"));
+  EXPECT_FALSE(PropertyUtil::CheckValueMatch(map, "driver_state", "RETIRED"));
+  EXPECT_TRUE(PropertyUtil::CheckValueMatch(map, "OTHER", "anything"));
+}
+
+TEST(BaseUtilsTest, WordSplitting) {
+  String text = "  name = C_BASE , DEFAULT = 0";
+  EXPECT_EQ(BaseUtils::GetWordTillChar(text, '='), "name");
+  EXPECT_EQ(text, "C_BASE , DEFAULT = 0");
+  EXPECT_EQ(BaseUtils::GetWordTillChar(text, ','), "C_BASE");
+  EXPECT_EQ(BaseUtils::GetWordTillChar(text, ';'), "DEFAULT = 0");
+  EXPECT_EQ(text, "");
+
+  String quoted = " \"a, b\" , next = 1";
+  EXPECT_EQ(BaseUtils::GetWordSurroundedByChar(quoted, '"', ','), "a, b");
+  EXPECT_EQ(quoted, "next = 1");
+  String open = "\"never closed, x";
+  EXPECT_EQ(BaseUtils::GetWordSurroundedByChar(open, '"', ','), "never closed, x");
+  EXPECT_EQ(open, "");
+}
+
+TEST(BaseUtilsTest, SeparatesCoreDirectoryNames) {
+  struct Row {
+    const char* dir;
+    bool ok;
+    const char* name;
+    const char* version;
+  } rows[] = {{"uartlite_v1_00_a", true, "uartlite", "1.00.a"},
+              {"my_vga_v2_01_b", true, "my_vga", "2.01.b"},
+              {"standalone_v2_00_a", true, "standalone", "2.00.a"},
+              {"noversion", false, "", ""},
+              {"_v1_00_a", false, "", ""},
+              {"trailing_v", false, "", ""}};
+  for (const auto& r : rows) {
+    String name = "x", version = "y";
+    EXPECT_EQ(BaseUtils::SeperateDirAndVer(r.dir, name, version), r.ok) << r.dir;
+    EXPECT_EQ(name, r.name);
+    EXPECT_EQ(version, r.version);
+  }
+}
+
+class ParserStateTest : public tavtest::ScratchTest {};
+
+TEST_F(ParserStateTest, ErrorsCarryFileAndLine) {
+  BaseParser::ParseScope scope;
+  std::string f = dir.Write("x.mdd", "a\n");
+  ASSERT_EQ(BaseParser::InitData(f, nullptr), 0);
+  BaseParser::S().lineno = 3;
+  BaseParser::PARSEERR("bad");
+  BaseParser::PARSEWARN("odd");
+  ASSERT_EQ(msgs.Messages().size(), 2u);
+  EXPECT_EQ(msgs.Messages()[0].text, f + " line 3 - bad");
+  EXPECT_EQ(msgs.Messages()[0].line, 3);
+  EXPECT_EQ(msgs.Messages()[1].severity, MsgSeverity::kWarning);
+  EXPECT_EQ(BaseParser::S().numerr, 1);
+}
+
+TEST_F(ParserStateTest, MissingFileIsAClearError) {
+  BaseParser::ParseScope scope;
+  EXPECT_NE(BaseParser::InitData(dir / "nope.mss", nullptr), 0);
+  ASSERT_EQ(msgs.Messages().size(), 1u);
+  EXPECT_EQ(msgs.Messages()[0].text, "Cannot open file \"" + (dir / "nope.mss") + "\" for reading\n");
+}
+
+TEST_F(ParserStateTest, NestedScopeLeavesOuterParseIntact) {
+  BaseParser::ParseScope outer;
+  std::string a = dir.Write("a.mss", "1\n2\n3\n");
+  std::string b = dir.Write("b.mdd", "x\n");
+  ASSERT_EQ(BaseParser::InitData(a, nullptr), 0);
+  String line;
+  BaseParser::ReadLine(line);
+  BaseParser::S().lineno = 1;
+  BaseParser::AddToComment(" pending");
+  {
+    BaseParser::ParseScope inner;
+    ASSERT_EQ(BaseParser::InitData(b, nullptr), 0);
+    BaseParser::ReadLine(line);
+    BaseParser::S().lineno = 1;
+    BaseParser::PARSEERR("inner");
+    EXPECT_EQ(line, "x");
+  }
+  BaseParser::ReadLine(line);
+  EXPECT_EQ(line, "2");
+  EXPECT_EQ(BaseParser::S().filename, a);
+  EXPECT_EQ(BaseParser::S().numerr, 0);
+  EXPECT_EQ(BaseParser::S().comment.GetLines(), std::vector<String>{"pending"});
+}
+
+TEST(ParserComments, GlobalCommentNeedsAnEmptyLineBeforeAnyNode) {
+  BaseParser::ParseScope scope;
+  PsfFile file;
+  PsfComp node("n");
+  BaseParser::ResetComment();
+  BaseParser::AddToComment(" header");
+  BaseParser::CheckAddGlobalComment(&file);  // no empty line yet
+  EXPECT_TRUE(file.GetComment().IsEmpty());
+  BaseParser::S().numEmptyLines = 1;
+  BaseParser::CheckAddGlobalComment(&file);
+  EXPECT_EQ(file.GetComment().GetLines(), std::vector<String>{"header"});
+  BaseParser::AddToComment("about n");
+  BaseParser::AssociateComment(&node);
+  EXPECT_EQ(node.GetComment().GetLines(), std::vector<String>{"about n"});
+  BaseParser::AddToComment("later");
+  BaseParser::CheckAddGlobalComment(&file);  // the global comment is taken once
+  EXPECT_EQ(file.GetComment().GetLines().size(), 1u);
+}
+
+class WriterTest : public tavtest::ScratchTest {};
+
+TEST_F(WriterTest, CommitReplacesAndKeepsMode) {
+  std::string target = dir.Write("out.mss", "old\n");
+  ::chmod(target.c_str(), 0640);
+  std::unique_ptr<UtStreamWriter> w(UtStreamWriter::ConstructUtStreamWriter(target));
+  ASSERT_TRUE(w);
+  w->writeline("new");
+  EXPECT_EQ(tavtest::ReadFile(target), "old\n");  // nothing visible before commit
+  ASSERT_TRUE(w->Commit());
+  EXPECT_EQ(tavtest::ReadFile(target), "new\n");
+  struct stat st;
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  w.reset();
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
+TEST_F(WriterTest, AbandonedWriterLeavesOldFileAndNoTemporary) {
+  std::string target = dir.Write("out.mss", "old\n");
+  {
+    std::unique_ptr<UtStreamWriter> w(UtStreamWriter::ConstructUtStreamWriter(target));
+    ASSERT_TRUE(w);
+    w->writeline("half");
+  }
+  EXPECT_EQ(tavtest::ReadFile(target), "old\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            1);
+  EXPECT_EQ(UtStreamWriter::ConstructUtStreamWriter(dir / "missing/dir/x.mss"), nullptr);
+}
+
+TEST(WriterStream, PrintsPropertiesWithComments) {
+  std::ostringstream out;
+  UtStreamWriter w(out);
+  Property p("VERSION");
+  p.SetValueStr("2.2.0");
+  p.GetComment().AddLine("format");
+  PropertyUtil::PrintProperty(&p, "PARAMETER", &w, 1);
+  EXPECT_EQ(out.str(), "# format\n PARAMETER VERSION = 2.2.0\n");
+  EXPECT_EQ(w.GetLineCount(), 2);
+}
+
+}  // namespace
