@@ -1,0 +1,31 @@
+// The reader of MSS files, which describe the software of one system.
+#ifndef TAVSOFTWARE_PARSEMSS_H
+#define TAVSOFTWARE_PARSEMSS_H
+
+#include "SwTypes.h"
+
+namespace TavSoftware {
+
+class Mss;
+
+class TAVSW_API ParseMss {
+ public:
+  ParseMss() = delete;
+
+  // Reads `fileName` into `mss`: its global parameters, its driver, library,
+  // OS and processor instances, and the comments of the file (the file's
+  // global comment, the comment before or on each statement, the comment
+  // after the last statement). The Mss takes its name from the file's base
+  // name. Entries are added to whatever `mss` already holds; owners are not
+  // assigned and the error count is not stored in `mss`.
+  // Every problem is reported through the message manager with file and
+  // line; a rejected statement is dropped and reading goes on to the end.
+  // Returns the number of errors (0 = clean); 2 when the file cannot be
+  // opened (after the error from the base library); -1 for a null `mss`.
+  // One parse at a time per thread.
+  static int Parse(const String& fileName, Mss* mss);
+};
+
+}  // namespace TavSoftware
+
+#endif  // TAVSOFTWARE_PARSEMSS_H
