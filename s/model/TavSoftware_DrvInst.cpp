@@ -5,6 +5,7 @@
 #include "Mdd.h"
 #include "Option.h"
 #include "Param.h"
+#include "SwCore.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {
@@ -181,9 +182,11 @@ void DrvInst::SetBaseNodePtr(int nodeType, MdtBase::BaseNode* node) {
 
 MdtBase::BaseNode* DrvInst::GetBaseNodePtr(int nodeType) const {
   if (nodeType == CORE) return imp_->core;
-  // The definition file is had from the core, which reads it on first use;
-  // that lookup comes with the repositories. Until then there is no file.
-  return nullptr;
+  if (nodeType != DEFINITION) return nullptr;
+  // The core reads its definition file on first use. The link is set by
+  // callers, so it is checked to be a core before it is used as one.
+  if (!MdtBase::BaseNode::IsBaseNodeType(imp_->core, "TavSoftware_SwCore")) return nullptr;
+  return static_cast<SwCore*>(imp_->core)->GetPsfFileObj(1);
 }
 
 const MdtBase::Property* DrvInst::GetPropertyByNameFromDrvInstOrMdd(int nodeType,

@@ -1,0 +1,284 @@
+#include <algorithm>
+#include <unordered_set>
+
+#include "Mld.h"
+#include "SwCore.h"
+#include "SwRepos.h"
+
+namespace TavSoftware {
+
+namespace {
+
+const char* const kCategoryNames[] = {"pcores", "drivers", "sw_services", "bsp", "sw_apps"};
+
+String JoinPath(const String& dir, const String& name) {
+  return MdtBase::BaseUtils::CreateFileNameDir(dir, name).GetFullName();
+}
+
+// The definition file a scanned core stands for.
+String DefinitionPath(const SwCore* core, int fileKind) {
+  Port::FileName f(core->GetCoreDir());
+  f.PushPathEnd(core->GetName() + "_v" + SwCore::GetPsfVerFilenameStr());
+  f.SetExtension(fileKind == SwCore::MDD ? ".mdd" : ".mld");
+  return f.GetFullName();
+}
+
+}  // namespace
+
+struct SwReposImp {
+  int num = 0;
+  int type = SwRepos::INSTALLED;
+  bool valid = true;
+  String dir;
+  String psfVersion = "_v2_1_0";
+  std::vector<SwCore*> cores;
+  // Core directories of the cores in the list, so a second scan adds only
+  // what is new.
+  std::unordered_set<std::string> coreDirs;
+  // Cores a rescan took out of the list. Components may still link to them,
+  // so they live as long as the repository.
+  std::vector<SwCore*> retired;
+
+  ~SwReposImp() {
+    for (SwCore* c : cores) delete c;
+    for (SwCore* c : retired) delete c;
+  }
+
+  // Appends a core for every core directory of the categories `names` not
+  // yet in the list; `kind` is 1 for driver cores, 2 for library/OS cores.
+  void ScanCategories(SwRepos* self, const std::vector<String>& names, int kind);
+  // A new core when `dir`/data/<name>_v2_1_0.<ext> exists; null otherwise.
+  SwCore* CheckAndCreateCore(SwRepos* self, const String& dir, const String& name,
+                             const String& version, int kind);
+  // Takes `core` out of the list and keeps it retired; with `keepDir` its
+  // directory is still skipped by later scans.
+  void Retire(SwCore* core, bool keepDir);
+};
+
+SwCore* SwReposImp::CheckAndCreateCore(SwRepos* self, const String& dir, const String& name,
+                                       const String& version, int kind) {
+  String data = JoinPath(dir, "data");
+  if (!Port::File::isdir(data)) return nullptr;
+  Port::FileName file(data);
+  file.PushPathEnd(name + "_v" + SwCore::GetPsfVerFilenameStr());
+  file.SetExtension(kind == SwRepos::DRIVER ? ".mdd" : ".mld");
+  if (!Port::File::isfile(file.GetFullName())) return nullptr;
+  SwCore* core = new SwCore();
+  core->SetName(name);
+  core->SetVersion(version);
+  core->SetCoreDir(Port::FileName(data));
+  core->SetPsfKind(kind == SwRepos::DRIVER ? SwCore::MDD : SwCore::MLD);
+  core->SetOwner(self);
+  return core;
+}
+
+void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names, int kind) {
+  // Fixed depths only (category, core, data): a link back up the tree can
+  // make a directory look endless, but never makes this walk longer.
+  for (const Port::FileName& category : self->CollectCoreRootDirectories(dir, names)) {
+    std::vector<String> subdirs;
+    MdtBase::BaseUtils::ListSubDirs(category.GetFullName(), subdirs);
+    for (const String& sub : subdirs) {
+      String name, version;
+      if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version)) continue;
+      String coreDir = JoinPath(category.GetFullName(), sub);
+      if (coreDirs.count(JoinPath(coreDir, "data"))) continue;
+      SwCore* core = CheckAndCreateCore(self, coreDir, name, version, kind);
+      if (!core) continue;
+      cores.push_back(core);
+      coreDirs.insert(core->GetCoreDir().GetFullName());
+    }
+  }
+}
+
+void SwReposImp::Retire(SwCore* core, bool keepDir) {
+  auto it = std::find(cores.begin(), cores.end(), core);
+  if (it == cores.end()) return;
+  cores.erase(it);
+  if (!keepDir) coreDirs.erase(core->GetCoreDir().GetFullName());
+  retired.push_back(core);
+}
+
+SwRepos::SwRepos() : imp_(std::make_unique<SwReposImp>()) {
+  BaseNode::AddBaseNode(this, "TavSoftware_SwRepos");
+}
+
+SwRepos::~SwRepos() = default;
+
+int SwRepos::GetReposNum() const { return imp_->num; }
+void SwRepos::SetReposNum(int num) { imp_->num = num; }
+int SwRepos::GetReposType() const { return imp_->type; }
+void SwRepos::SetReposType(int type) { imp_->type = type; }
+bool SwRepos::GetValid() const { return imp_->valid; }
+void SwRepos::SetValid(bool valid) { imp_->valid = valid; }
+String SwRepos::GetReposDir() const { return imp_->dir; }
+void SwRepos::SetReposDir(const String& dir) {
+  Port::FileName f(dir);
+  f.Normalize();
+  imp_->dir = f.GetFullName();
+}
+String SwRepos::GetPsfVersion() const { return imp_->psfVersion; }
+void SwRepos::SetPsfVersion(const String& version) { imp_->psfVersion = version; }
+std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() { return imp_->cores; }
+const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const { return imp_->cores; }
+
+int SwRepos::ParsePsfFiles(int kind) {
+  // An empty directory would read as the current one.
+  if (imp_->dir.empty()) return static_cast<int>(imp_->cores.size());
+  if (kind == ANY || kind == DRIVER) imp_->ScanCategories(this, {"pcores", "drivers"}, DRIVER);
+  if (kind == ANY || kind == LIBRARY) imp_->ScanCategories(this, {"sw_services", "bsp"}, LIBRARY);
+  return static_cast<int>(imp_->cores.size());
+}
+
+int SwRepos::RescanPsfFiles(int kind) {
+  bool mdd = kind == ANY || kind == DRIVER;
+  bool mld = kind == ANY || kind == LIBRARY || kind == OS;
+  if (!mdd && !mld) return 1;
+  int changes = 0;
+  std::vector<SwCore*> gone;
+  std::vector<SwCore*> obsolete;
+  for (SwCore* core : imp_->cores) {
+    int fileKind = core->GetPsfKind();
+    if (fileKind == SwCore::MDD ? !mdd : (fileKind != SwCore::MLD || !mld)) continue;
+    if (core->IsPsfFileObjLoaded(fileKind)) {
+      auto* obj = static_cast<MdtBase::PsfFile*>(core->GetPsfFileObj(fileKind));
+      int64_t before = obj->GetDateTime();
+      // 1: the file is gone (its object is kept for whoever points into it).
+      int rc = core->ReloadPsfFileObj(fileKind);
+      if (rc == 1) {
+        gone.push_back(core);
+      } else if (core->IsPsfFileMissing(fileKind)) {
+        obsolete.push_back(core);
+      } else if (obj->GetDateTime() != before) {
+        ++changes;
+      }
+      continue;
+    }
+    // Not read yet: it is read fresh on first use, so only its presence on
+    // disk matters here.
+    if (!Port::File::isfile(DefinitionPath(core, fileKind))) {
+      gone.push_back(core);
+    } else if (core->IsPsfFileMissing(fileKind)) {
+      // Back on disk after a look found nothing: read it to clear the mark.
+      core->ReloadPsfFileObj(fileKind);
+      if (core->IsPsfFileMissing(fileKind))
+        gone.push_back(core);
+      else
+        ++changes;
+    }
+  }
+  for (SwCore* core : gone) imp_->Retire(core, false);
+  // An obsolete core's directory stays known, so the scan below does not
+  // bring the core straight back.
+  for (SwCore* core : obsolete) imp_->Retire(core, true);
+  changes += static_cast<int>(gone.size() + obsolete.size());
+  size_t had = imp_->cores.size();
+  ParsePsfFiles(kind == ANY ? ANY : (mdd ? DRIVER : LIBRARY));
+  changes += static_cast<int>(imp_->cores.size() - had);
+  return changes;
+}
+
+int SwRepos::Rescan() {
+  return RescanPsfFiles(DRIVER) + RescanPsfFiles(LIBRARY) + RescanPsfFiles(OS);
+}
+
+void SwRepos::DestroyPsfFileObj(int kind) {
+  int fileKind;
+  switch (kind) {
+    case ANY:
+      fileKind = SwCore::BOTH;
+      break;
+    case DRIVER:
+      fileKind = SwCore::MDD;
+      break;
+    case LIBRARY:
+    case OS:
+      fileKind = SwCore::MLD;
+      break;
+    default:
+      return;
+  }
+  for (SwCore* core : imp_->cores) core->Destroy(fileKind);
+}
+
+MdtBase::BaseNode* SwRepos::GetCoreByName(int kind, const String& name, const String& version,
+                                          int) {
+  if (kind < ANY || kind > OS) return nullptr;
+  for (auto it = imp_->cores.rbegin(); it != imp_->cores.rend(); ++it) {
+    SwCore* core = *it;
+    // The size test first: most names differ in length and it is cheap.
+    const String& coreName = core->GetName();
+    if (coreName.size() != name.size() || !coreName.EqualsNoCase(name)) continue;
+    if (!version.empty() && !core->GetVersion().EqualsNoCase(version)) continue;
+    if (kind == ANY) return core;
+    if (kind == DRIVER) {
+      if (MdtBase::PsfComp* mdd = core->GetPsfFileObj(SwCore::MDD)) return mdd;
+      continue;
+    }
+    auto* mld = static_cast<Mld*>(core->GetPsfFileObj(SwCore::MLD));
+    if (!mld) continue;
+    if (kind == OS && !mld->GetPropertyValueStr(Mld::OPTIONS, "MLD_TYPE").EqualsNoCase("os"))
+      continue;
+    return mld;
+  }
+  return nullptr;
+}
+
+MdtBase::BaseNode* SwRepos::GetCoreByName(std::vector<SwRepos*>& repos, int kind,
+                                          const String& name, const String& version, int flag) {
+  for (SwRepos* r : repos) {
+    if (!r) continue;
+    if (MdtBase::BaseNode* hit = r->GetCoreByName(kind, name, version, flag)) return hit;
+  }
+  return nullptr;
+}
+
+bool SwRepos::IsRepository(const String& dir) {
+  std::vector<String> subdirs;
+  MdtBase::BaseUtils::ListSubDirs(dir, subdirs);
+  for (const String& sub : subdirs)
+    for (const char* category : kCategoryNames)
+      if (sub == category) return true;
+  return false;
+}
+
+std::vector<Port::FileName> SwRepos::CollectCoreRootDirectories(const String& root,
+                                                                const std::vector<String>& names) {
+  std::vector<Port::FileName> out;
+  std::vector<String> subdirs;
+  bool listed = false;
+  for (const String& name : names) {
+    String direct = JoinPath(root, name);
+    if (Port::File::isdir(direct)) {
+      out.emplace_back(direct);
+      continue;
+    }
+    if (!listed) {
+      MdtBase::BaseUtils::ListSubDirs(root, subdirs);
+      listed = true;
+    }
+    for (const String& sub : subdirs) {
+      String deeper = JoinPath(JoinPath(root, sub), name);
+      if (Port::File::isdir(deeper)) out.emplace_back(deeper);
+    }
+  }
+  return out;
+}
+
+Port::FileName SwRepos::FindCoreRootDirectory(const String& root, const String& name) {
+  std::vector<Port::FileName> found = CollectCoreRootDirectories(root, {name});
+  return found.empty() ? Port::FileName() : found.front();
+}
+
+int SwRepos::GetSwCoreSeqByName(const String& name, std::vector<SwCore*>& out) {
+  std::vector<SwCore*> hits;
+  for (SwCore* core : imp_->cores)
+    if (core->GetName().EqualsNoCase(name)) hits.push_back(core);
+  std::stable_sort(hits.begin(), hits.end(), [](const SwCore* a, const SwCore* b) {
+    return b->GetVersion().Compare(a->GetVersion()) < 0;
+  });
+  out.insert(out.end(), hits.begin(), hits.end());
+  return static_cast<int>(hits.size());
+}
+
+}  // namespace TavSoftware
