@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds the project (Release, in build-release/) and runs tavsw on the demo
+# installation in examples/: prints its version and reads every definition
+# and system file of the demo. Fails when any of them has errors.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}"
+
+build="${TAVSW_BUILD_DIR:-build-release}"
+jobs="${TAVSW_JOBS:-2}"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$build" -j "$jobs"
+
+tavsw="$build/tavsw"
+"$tavsw" --version
+
+mapfile -t files < <(find examples -type f \( -name '*.mdd' -o -name '*.mld' -o -name '*.mss' \) |
+                     LC_ALL=C sort)
+if [ "${#files[@]}" -eq 0 ]; then
+  echo "demo: no example files found under examples/" >&2
+  exit 1
+fi
+"$tavsw" parse "${files[@]}"
+echo "demo: ${#files[@]} files read without errors"

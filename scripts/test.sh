@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds the whole project with AddressSanitizer and UndefinedBehaviorSanitizer
+# (build-asan/) and runs the complete test suite. Fails on any failing test
+# and on any sanitizer report.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+source scripts/deps.sh
+ensure_packages "${BUILD_PACKAGES[@]}"
+
+build="${TAVSW_BUILD_DIR:-build-asan}"
+jobs="${TAVSW_JOBS:-2}"
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVSOFTWARE_SANITIZE=ON
+cmake --build "$build" -j "$jobs"
+
+log="$build/ctest-output.log"
+status=0
+ctest --test-dir "$build" --output-on-failure -j "$jobs" 2>&1 | tee "$log" || status=$?
+# The sanitizers halt on their first report, which fails the test; the scan
+# also catches a report from a helper process whose exit status got lost.
+if grep -Eq '(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer)|runtime error:' "$log"; then
+  echo "test: sanitizer report found, see $log" >&2
+  status=1
+fi
+exit "$status"

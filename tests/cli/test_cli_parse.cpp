@@ -1,0 +1,170 @@
+// tavsw --version and tavsw parse: exit status, diagnostics, summaries.
+#include <regex>
+
+#include "CliRun.h"
+#include "TestSupport.h"
+
+namespace {
+
+using tavtest::Contains;
+using tavtest::RunTavsw;
+
+const char* kMdd =
+    "OPTION psf_version = 2.1;\n"
+    "BEGIN DRIVER tavdemo\n"
+    "  OPTION supported_peripherals = (tavdemo);\n"
+    "  OPTION driver_state = active;\n"
+    "  PARAM name = C_BASEADDR, default = 0x0, type = int;\n"
+    "  PARAM name = C_LABEL, default = demo;\n"
+    "  BEGIN BLOCK, dep = (C_USE_FIFO = 1)\n"
+    "    PARAM name = C_FIFO_DEPTH, default = 16, type = int;\n"
+    "  END BLOCK\n"
+    "  BEGIN INTERFACE stdin\n"
+    "    PROPERTY header = tavdemo.h;\n"
+    "    FUNCTION name = inbyte, value = tavdemo_recv;\n"
+    "  END INTERFACE\n"
+    "END DRIVER\n";
+
+const char* kMld =
+    "OPTION psf_version = 2.1;\n"
+    "BEGIN LIBRARY tavlib\n"
+    "  OPTION drc = tavlib_drc;\n"
+    "  PARAM name = use_cache, default = false, type = bool;\n"
+    "  BEGIN CATEGORY cache\n"
+    "    PARAM name = cache_opts, type = bool, default = true, dep = (use_cache = true);\n"
+    "    PARAM name = cache_size, type = int, default = 512;\n"
+    "  END CATEGORY\n"
+    "END LIBRARY\n";
+
+const char* kMss =
+    "PARAMETER VERSION = 2.2.0\n"
+    "BEGIN DRIVER\n"
+    " PARAMETER DRIVER_NAME = tavdemo\n"
+    " PARAMETER HW_INSTANCE = demo_0\n"
+    " PARAMETER channels = ((1, rx), (2, tx))\n"
+    " INTERFACE stdin\n"
+    "END\n"
+    "BEGIN OS\n"
+    " PARAMETER OS_NAME = standalone\n"
+    "END\n";
+
+class CliParse : public tavtest::ScratchTest {};
+
+TEST_F(CliParse, VersionPrintsToolNameAndProjectVersion) {
+  auto r = RunTavsw({"--version"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(std::regex_match(r.out, std::regex("tavsw [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliParse, UsageErrorsExitTwo) {
+  const std::string good = dir.Write("good.mss", kMss);
+  const std::string txt = dir.Write("notes.txt", "hello\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* errPart;
+  } cases[] = {
+      {{}, "subcommand"},
+      {{"parse"}, "files"},
+      {{"frobnicate"}, ""},
+      {{"parse", "--bogus", good}, "bogus"},
+      // One unknown extension refuses the whole line, before anything is read.
+      {{"parse", good, txt}, "notes.txt: unknown file type (expected .mdd, .mld or .mss)"},
+      {{"parse", dir / "noextension"}, "unknown file type"},
+  };
+  for (const auto& c : cases) {
+    auto r = RunTavsw(c.args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(r.out, "") << r.out;
+    EXPECT_TRUE(Contains(r.err, c.errPart)) << r.err;
+  }
+}
+
+TEST_F(CliParse, CleanFilesExitZeroWithSummaries) {
+  const std::string mdd = dir.Write("tavdemo_v2_1_0.mdd", kMdd);
+  const std::string mld = dir.Write("tavlib_v2_1_0.MLD", kMld);  // extension case ignored
+  const std::string mss = dir.Write("system.mss", kMss);
+  auto r = RunTavsw({"parse", mdd, mld, mss});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  for (const char* line : {
+           "MDD tavdemo: 2 options, 2 parameters, 1 block, 1 interface, 0 arrays\n",
+           "  OPTION SUPPORTED_PERIPHERALS = tavdemo\n",
+           "  PARAM C_BASEADDR : int = 0x0\n",
+           "  PARAM C_LABEL : string = demo\n",
+           "  BLOCK dep (C_USE_FIFO = 1)\n    PARAM C_FIFO_DEPTH : int = 16\n",
+           "  INTERFACE stdin\n    PROPERTY header = tavdemo.h\n    FUNCTION inbyte = "
+           "tavdemo_recv\n",
+           "MLD LIBRARY tavlib: 2 options, 1 parameter, 1 category, 0 interfaces, 0 arrays\n",
+           "  CATEGORY cache_opts\n",
+           "    PARAM cache_opts : bool = true  [dep (use_cache = true)]\n",
+           "MSS system: 1 OS, 0 processors, 1 driver, 0 libraries\n",
+           "  PARAMETER VERSION = 2.2.0\n",
+           "  OS standalone\n    PARAMETER OS_NAME = standalone\n",
+           "  DRIVER tavdemo\n    PARAMETER DRIVER_NAME = tavdemo\n",
+           "    ARRAY channels = ((1, rx), (2, tx))  [2 rows]\n",
+           "    INTERFACE stdin\n",
+       }) {
+    EXPECT_TRUE(Contains(r.out, line)) << "missing: " << line << "\n--- got:\n" << r.out;
+  }
+  // Components come by kind: the OS before the driver, whatever the file order.
+  EXPECT_LT(r.out.find("  OS standalone"), r.out.find("  DRIVER tavdemo"));
+}
+
+TEST_F(CliParse, ErrorsExitOneAndAreReportedWithSeverityFileAndLine) {
+  const std::string bad =
+      dir.Write("bad.mss", "PARAMETER VERSION = 2.2.0\nFOO = 1\nBEGIN DRIVER\nEND\n");
+  const std::string good = dir.Write("good.mss", kMss);
+  auto r = RunTavsw({"parse", bad, good});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "ERROR: " + bad + " line 2 - Syntax error. Expecting PARAMETER\n");
+  // The good file after the bad one is still read and summarised.
+  EXPECT_TRUE(Contains(r.out,
+                       "MSS bad: 0 OSes, 0 processors, 1 driver, 0 libraries\n"
+                       "  PARAMETER VERSION = 2.2.0\n"
+                       "  DRIVER (unnamed)\n"))
+      << r.out;
+  EXPECT_TRUE(Contains(r.out, "MSS good:")) << r.out;
+}
+
+TEST_F(CliParse, WarningsAloneKeepExitZero) {
+  const std::string mdd = dir.Write("w.mdd",
+                                    "BEGIN DRIVER w\n"
+                                    "PARAM name = C_RATIO, type = float, default = 1.5;\n"
+                                    "END DRIVER\n");
+  auto r = RunTavsw({"parse", mdd});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err,
+            "WARNING: " + mdd + " line 2 - Unknown Data type float specified. Assuming string\n");
+}
+
+TEST_F(CliParse, MissingFileIsAnErrorNotAUsageError) {
+  auto r = RunTavsw({"parse", dir / "absent.mdd"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_TRUE(Contains(r.err, "ERROR: ")) << r.err;
+  EXPECT_TRUE(Contains(r.err, "absent.mdd")) << r.err;
+}
+
+TEST_F(CliParse, QuietPrintsDiagnosticsOnly) {
+  const std::string good = dir.Write("good.mss", kMss);
+  const std::string bad = dir.Write("bad.mss", "BEGIN DRIVER\n PARAMETER DRIVER_NAME = x\n");
+  auto r = RunTavsw({"parse", "--quiet", good, bad});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "ERROR: " + bad + " line 2 - No END see in MSS file. \n");
+
+  r = RunTavsw({"parse", "-q", good});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST_F(CliParse, RestoresTheCallersMessageSink) {
+  const std::string bad = dir.Write("bad.mss", "FOO\n");
+  RunTavsw({"parse", bad});
+  EXPECT_TRUE(msgs.Messages().empty());
+  Port_MsgManData::Issue(MsgSeverity::kWarning, "after");
+  EXPECT_EQ(msgs.Texts(MsgSeverity::kWarning), std::vector<std::string>{"after"});
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+// The tavsw command line: reads, summarises and rewrites the platform
+// specification files of the software database.
+//
+//   tavsw --version              prints "tavsw <version>"
+//   tavsw parse [--quiet] FILE...  reads each .mdd, .mld or .mss file, prints
+//                                the diagnostics to `err` and a summary of
+//                                what was read to `out`
+//   tavsw fmt FILE.mss [-o OUT]  reads an MSS and writes it back (in place
+//                                without -o)
+//
+// The whole program lives in this library unit so that tests run it
+// in-process; main() only forwards to TavswMain.
+#ifndef TAVSOFTWARE_TOOLS_TAVSW_H
+#define TAVSOFTWARE_TOOLS_TAVSW_H
+
+#include <iosfwd>
+
+// Exit status of the tool.
+enum TavswExit {
+  kTavswOk = 0,      // done, no error reported
+  kTavswErrors = 1,  // an input file had errors
+  kTavswUsage = 2    // bad command line, unknown file type, or output not written
+};
+
+// Runs the tool on `argv` (argv[0] is the program name). Results go to
+// `out`, diagnostics and usage messages to `err`. Returns a TavswExit value.
+// Every message the library issues during the call is routed to `err` with
+// its severity prefix ("ERROR: ", "WARNING: ", ...); the previous message
+// sink is restored before returning.
+int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err);
+
+#endif  // TAVSOFTWARE_TOOLS_TAVSW_H
