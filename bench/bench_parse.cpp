@@ -85,7 +85,7 @@ std::string MakeMss() {
   for (size_t i = 0; s.size() < kTargetBytes; ++i) {
     std::string n = std::to_string(i);
     s += "BEGIN DRIVER\n";
-    s += " PARAMETER DRIVER_NAME = uartlite  # the driver\n";
+    s += " PARAMETER DRIVER_NAME = tavuart  # the driver\n";
     s += " PARAMETER DRIVER_VER = 1.00.a\n";
     s += " PARAMETER HW_INSTANCE = uart_" + n + "\n";
     s += " PARAMETER C_BAUD = 9600\n";

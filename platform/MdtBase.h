@@ -401,7 +401,7 @@ class TAVSW_API BaseUtils {
   static String GetWordSurroundedByChar(String& text, char quote, char sep,
                                         const String& context = String());
   static std::string_view GetWordSurroundedByChar(std::string_view& text, char quote, char sep);
-  // Splits a core directory name such as uartlite_v1_00_a into "uartlite" and
+  // Splits a core directory name such as tavuart_v1_00_a into "tavuart" and
   // "1.00.a". False (outputs emptied) when the name has no "_v<digit>" part.
   static bool SeperateDirAndVer(const String& dir, String& name, String& version);
   // Names of the subdirectories of `dir`, sorted; returns their number.

@@ -30,7 +30,7 @@ class TAVSW_API SwCore : public MdtBase::BaseNode {
   void SetVersion(const String& version);
   // name + "_v" + version.
   String GetNameVersion() const;
-  // Splits a directory-style name (uartlite_v1_00_a) into name and dotted
+  // Splits a directory-style name (tavuart_v1_00_a) into name and dotted
   // version; false (name and version unchanged) when it does not split.
   bool SetNameVersion(const String& text);
   // The core's "data" directory.

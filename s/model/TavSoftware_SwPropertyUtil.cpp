@@ -3,6 +3,8 @@
 #include "Interface.h"
 #include "SwPropertyUtil.h"
 
+#include <vector>
+
 namespace TavSoftware {
 
 namespace {
@@ -15,6 +17,13 @@ void AppendElementValues(const Element& element, String& line) {
     first = false;
     line += p->GetValueStr();
   }
+}
+
+// The reader drops one trailing "," of a list, so a last value that is empty
+// needs a second one to survive.
+void KeepEmptyLast(const Element& element, String& line) {
+  const auto& cells = element.GetPropSeqRef(Element::PARAMETERS);
+  if (!cells.empty() && cells.back()->GetValueStr().empty()) line += ',';
 }
 
 }  // namespace
@@ -33,22 +42,38 @@ void SwPropertyUtil::PrintArrayInst(const ArrayInst* arrayInst, const String& /*
   String line = " PARAMETER ";
   line += arrayInst->GetName();
   line += " = (";
+  std::vector<const Element*> rows;
+  for (const auto* row : arrayInst->GetPropSeqRef(ArrayInst::ELEMENTS))
+    if (const auto* element = dynamic_cast<const Element*>(row)) rows.push_back(element);
+  // Single values are written as a flat list, (1,2,3). As soon as one row
+  // has another number of values, every row keeps its parentheses, empty
+  // ones too: a bare value among rows would make the reader take the whole
+  // text for a flat list, and a dropped empty row would lose a row.
+  bool flat = true;
+  for (const auto* element : rows)
+    if (element->GetPropSeqRef(Element::PARAMETERS).size() != 1) flat = false;
+  // A flat list whose first value begins with "(" would read back as rows.
+  if (flat && !rows.empty() &&
+      rows.front()->GetPropSeqRef(Element::PARAMETERS).front()->GetValueStr().starts_with("("))
+    flat = false;
   bool first = true;
-  for (const auto* row : arrayInst->GetPropSeqRef(ArrayInst::ELEMENTS)) {
-    const auto* element = dynamic_cast<const Element*>(row);
-    if (!element) continue;
-    size_t count = element->GetPropSeqRef(Element::PARAMETERS).size();
-    if (count == 0) continue;
+  for (const auto* element : rows) {
     if (!first) line += ',';
     first = false;
-    if (count > 1) {
-      line += '(';
+    if (flat) {
       AppendElementValues(*element, line);
-      line += ')';
     } else {
+      line += '(';
+      // The reader strips every "(" that opens a row; a blank keeps a value
+      // that itself begins with "(" intact.
+      const auto& cells = element->GetPropSeqRef(Element::PARAMETERS);
+      if (!cells.empty() && cells.front()->GetValueStr().starts_with("(")) line += ' ';
       AppendElementValues(*element, line);
+      KeepEmptyLast(*element, line);
+      line += ')';
     }
   }
+  if (flat && !rows.empty()) KeepEmptyLast(*rows.back(), line);
   line += ')';
   writer->writeline(line);
 }

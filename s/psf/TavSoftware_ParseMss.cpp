@@ -226,6 +226,19 @@ void HandleArrayInst(MssParseState& st, string_view name, string_view value) {
     BaseParser::PARSEERR(duplicate);
 }
 
+// Names the component from a naming parameter. Only the canonical
+// parameter goes through the component's SetName, which mirrors the name
+// into that parameter; a prefix variant (FILESYS_NAME, DRIVER_NAMES) names
+// the component alone, so no second name parameter appears beside it and an
+// existing one keeps its value: the file then reads back as it was written.
+void NameComponent(MdtBase::NameValue* comp, string_view paramName, const char* canonical,
+                   const String& value) {
+  if (Port::EqualsNoCase(paramName, canonical))
+    comp->SetName(value);
+  else
+    comp->MdtBase::NameValue::SetName(value);
+}
+
 void HandleComponentParam(MssParseState& st, string_view rest) {
   string_view name = BaseUtils::GetWordTillChar(rest, '=');
   string_view value = BaseUtils::TrimLeadingView(rest);
@@ -263,17 +276,17 @@ void HandleComponentParam(MssParseState& st, string_view rest) {
   };
   if (st.drv) {
     add(st.drv.get(), DrvInst::PARAMETERS, "PARAMETER is already added to driver instance.");
-    if (Port::StartsNoCase(name, "DRIVER_NAME")) st.drv->SetName(valueStr);
+    if (Port::StartsNoCase(name, "DRIVER_NAME")) NameComponent(st.drv.get(), name, "DRIVER_NAME", valueStr);
   } else if (st.os) {
     add(st.os.get(), LibInst::PARAMETERS, "PARAMETER is already added to OS instance.");
-    if (Port::StartsNoCase(name, "OS_NAME")) st.os->SetName(valueStr);
+    if (Port::StartsNoCase(name, "OS_NAME")) NameComponent(st.os.get(), name, "OS_NAME", valueStr);
   } else if (st.proc) {
     add(st.proc.get(), ProcInst::PARAMETERS, "PARAMETER is already added to driver instance.");
-    if (Port::StartsNoCase(name, "DRIVER_NAME")) st.proc->SetName(valueStr);
+    if (Port::StartsNoCase(name, "DRIVER_NAME")) NameComponent(st.proc.get(), name, "DRIVER_NAME", valueStr);
   } else if (st.lib) {
     add(st.lib.get(), LibInst::PARAMETERS, "PARAMETER is already added to library instance.");
     if (Port::StartsNoCase(name, "LIBRARY_NAME") || Port::StartsNoCase(name, "FILESYS_NAME"))
-      st.lib->SetName(valueStr);
+      NameComponent(st.lib.get(), name, "LIBRARY_NAME", valueStr);
   }
 }
 

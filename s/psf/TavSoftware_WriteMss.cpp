@@ -60,6 +60,10 @@ void WriteBody(Mss* mss, bool stamp, UtStreamWriter* writer, WriteStamps& stamps
   MdtBase::PsfCompUtil::PrintComment(mss, writer, "# ");
   writer->writeline("");
   for (auto* p : mss->GetPsfCompSeqRef(Mss::PARAMETERS)) {
+    // The reader keeps top-level parameters other than VERSION and
+    // HW_SPEC_FILE without a value; "PARAMETER X = " would make the written
+    // file unreadable, so such a parameter is not written.
+    if (!p->GetMdtValuePtr()) continue;
     MdtBase::PropertyUtil::PrintProperty(p, "PARAMETER", writer, 1);
     if (stamp) stamps.Stamp(p, writer);
   }

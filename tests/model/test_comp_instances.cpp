@@ -168,7 +168,7 @@ TEST_F(CompTest, DuplicateNameIsRefusedAndTheCallerKeepsTheProperty) {
   DrvInst d;
   d.SetName("uart_0");
   LibInst l;
-  l.SetName("xilfs");
+  l.SetName("tavfs");
   struct Row {
     std::function<int(MdtBase::Property*)> add;
     std::function<size_t()> size;
@@ -180,7 +180,7 @@ TEST_F(CompTest, DuplicateNameIsRefusedAndTheCallerKeepsTheProperty) {
        "Property Mode already added to driver instance uart_0\n"},
       {[&](MdtBase::Property* p) { return l.AddProperty(0, p); },
        [&] { return l.GetPropSeqRef(0).size(); },
-       "Property Mode already added to library instance xilfs\n"},
+       "Property Mode already added to library instance tavfs\n"},
   };
   for (const Row& row : rows) {
     msgs.Clear();
@@ -280,7 +280,7 @@ TEST_F(CompTest, ComponentsFreeTheirSequencesButNotTheirLinks) {
   drv->CreateAddPropertySetValue(2, "A", "((1,2),(3,4))");
   drv->CreateAddPropertySetValue(3, "I", "");
   auto* lib = new Library();
-  lib->SetName("xilfs");
+  lib->SetName("tavfs");
   lib->CreateAddPropertySetValue(1, "P", "v");
   auto* os = new OsInst();
   os->SetName("standalone");
@@ -306,14 +306,14 @@ TEST_F(CompTest, ProcessorLookupsMatchNamesExactly) {
   Driver uart;
   uart.SetName("uart");
   Library fs;
-  fs.SetName("xilfs");
+  fs.SetName("tavfs");
   Processor proc;
   proc.GetDriverSeqRef().push_back(&uart);
   proc.GetLibrarySeqRef().push_back(&fs);
   EXPECT_EQ(proc.GetDriverByName("uart"), &uart);
   EXPECT_EQ(proc.GetDriverByName("UART"), nullptr);
-  EXPECT_EQ(proc.GetLibraryByName("xilfs"), &fs);
-  EXPECT_EQ(proc.GetLibraryByName("XilFs"), nullptr);
+  EXPECT_EQ(proc.GetLibraryByName("tavfs"), &fs);
+  EXPECT_EQ(proc.GetLibraryByName("TavFs"), nullptr);
   const Processor& cproc = proc;
   EXPECT_EQ(cproc.GetDriverByName("uart"), &uart);
 }

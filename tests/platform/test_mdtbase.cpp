@@ -156,7 +156,7 @@ TEST(BaseUtilsTest, SeparatesCoreDirectoryNames) {
     bool ok;
     const char* name;
     const char* version;
-  } rows[] = {{"uartlite_v1_00_a", true, "uartlite", "1.00.a"},
+  } rows[] = {{"tavuart_v1_00_a", true, "tavuart", "1.00.a"},
               {"my_vga_v2_01_b", true, "my_vga", "2.01.b"},
               {"standalone_v2_00_a", true, "standalone", "2.00.a"},
               {"noversion", false, "", ""},

@@ -48,7 +48,7 @@ TEST_F(MddReaderTest, StatementsLandWhereTheyBelong) {
       "# a driver\n"
       "OPTION psf_version = 2.1.0;\n"
       "\n"
-      "begin driver UartLite extra words\n"
+      "begin driver TavUart extra words\n"
       "  OPTION DRC = uart_drc;\n"
       "  OPTION supported_peripherals = (opb_uart plb_uart);\n"
       "  PARAM name = C_TOP, DEFAULT = 1, TYPE = int;\n"
@@ -71,7 +71,7 @@ TEST_F(MddReaderTest, StatementsLandWhereTheyBelong) {
       "END DRIVER\n");
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(Msgs(), V{});
-  EXPECT_EQ(mdd.GetName(), "uartlite");
+  EXPECT_EQ(mdd.GetName(), "tavuart");
   EXPECT_EQ(mdd.GetFileNameStr(), path);
   EXPECT_EQ(mdd.GetErrorCode(), 0);
 

@@ -22,7 +22,7 @@ namespace {
 class MldReaderTest : public tavtest::ScratchTest {
  protected:
   int Read(const std::string& content) {
-    path = dir.Write("xilfs_v2_1_0.mld", content);
+    path = dir.Write("tavfs_v2_1_0.mld", content);
     return ParseMld::Parse(path, &mld);
   }
   int ReadInLibrary(const std::string& body) {

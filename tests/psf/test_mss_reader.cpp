@@ -63,7 +63,7 @@ TEST_F(MssReaderTest, PlacesEveryStatementKind) {
                     "BEGIN OS\n PARAMETER OS_NAME = standalone\n PARAMETER dirs = (a, b)\n"
                     " INTERFACE os_if\nEND\n"
                     "BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = cpu\n PARAMETER x = (1, 2)\nEND\n"
-                    "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uartlite\n PARAMETER HW_INSTANCE = u0\n"
+                    "BEGIN DRIVER\n PARAMETER DRIVER_NAME = tavuart\n PARAMETER HW_INSTANCE = u0\n"
                     " PARAMETER tbl = ((1,2),(3,4))\n INTERFACE Serial_If trailing words\nEND\n"
                     "BEGIN LIBRARY\n PARAMETER LIBRARY_NAME = fatfs\n INTERFACE lib_if\nEND\n",
                     mss));
@@ -97,7 +97,7 @@ TEST_F(MssReaderTest, PlacesEveryStatementKind) {
 
   ASSERT_EQ(1u, mss.GetPsfCompSeqRef(Mss::DRIVERS).size());
   const DrvInst* drv = Driver(mss, 0);
-  EXPECT_EQ("uartlite", drv->GetName());
+  EXPECT_EQ("tavuart", drv->GetName());
   EXPECT_EQ("u0", drv->GetPropertyValueStr(DrvInst::PARAMETERS, "hw_instance"));
   auto* tbl = dynamic_cast<const ArrayInst*>(drv->GetPropSeqRef(DrvInst::ARRAYS).at(0));
   ASSERT_NE(nullptr, tbl);

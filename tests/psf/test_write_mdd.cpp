@@ -140,7 +140,7 @@ TEST(SwPropertyUtilPrint, ArrayAndInterfaceEdgeCases) {
   ArrayInst mixed;
   mixed.SetName("Mixed");
   mixed.GetComment().AddLine("rows");
-  mixed.AddProperty(ArrayInst::ELEMENTS, new Element());  // an empty row adds nothing
+  mixed.AddProperty(ArrayInst::ELEMENTS, new Element());  // an empty row stays a row
   auto* row = new Element();
   row->AddProperty(Element::PARAMETERS, Named<Param>("a", "1"));
   row->AddProperty(Element::PARAMETERS, Named<Param>("b", ""));
@@ -148,8 +148,16 @@ TEST(SwPropertyUtilPrint, ArrayAndInterfaceEdgeCases) {
   auto* single = new Element();
   single->AddProperty(Element::PARAMETERS, Named<Param>("a", "3"));
   mixed.AddProperty(ArrayInst::ELEMENTS, single);
-  EXPECT_EQ("# rows\n PARAMETER Mixed = ((1,),3)\n",
+  // Rows of other lengths keep every row in parentheses, and an empty last
+  // value keeps its own comma, so the text reads back into the same rows.
+  EXPECT_EQ("# rows\n PARAMETER Mixed = ((),(1,,),(3))\n",
             Print([&](auto* w) { SwPropertyUtil::PrintArrayInst(&mixed, "", w); }));
+  ArrayInst back;
+  back.SetMdtValuePtr(new MdtBase::StrVal());
+  back.SetValueStr("((),(1,,),(3))");
+  ASSERT_EQ(back.GetPropSeqRef(ArrayInst::ELEMENTS).size(), 3u);
+  EXPECT_EQ(static_cast<Element*>(back.GetPropSeqRef(ArrayInst::ELEMENTS)[0])->GetPropSeqRef(1).size(), 0u);
+  EXPECT_EQ(static_cast<Element*>(back.GetPropSeqRef(ArrayInst::ELEMENTS)[1])->GetPropSeqRef(1).size(), 2u);
 
   ArrayInst empty;
   empty.SetName("e");
@@ -167,10 +175,10 @@ TEST(LibInstUtilPrint, FileSysBlockAndKinds) {
   LibInst lib;
   lib.GetComment().AddLine("lib comment");
   EXPECT_EQ("BEGIN FILESYS\nEND\n", Print([&](auto* w) { LibInstUtil::PrintFileSys(&lib, w); }));
-  lib.SetName("xilfs");
+  lib.SetName("tavfs");
   lib.CreateAddPropertySetValue(LibInst::PARAMETERS, "PROC_INSTANCE", "cpu_0");
   EXPECT_EQ(
-      "BEGIN FILESYS\n PARAMETER FILESYS_NAME = xilfs\n PARAMETER PROC_INSTANCE = cpu_0\nEND\n",
+      "BEGIN FILESYS\n PARAMETER FILESYS_NAME = tavfs\n PARAMETER PROC_INSTANCE = cpu_0\nEND\n",
       Print([&](auto* w) { LibInstUtil::PrintFileSys(&lib, w); }));
 
   OsInst os;
@@ -178,7 +186,7 @@ TEST(LibInstUtilPrint, FileSysBlockAndKinds) {
   EXPECT_EQ("BEGIN OS\n PARAMETER OS_NAME = sa\nEND\n",
             Print([&](auto* w) { LibInstUtil::PrintLibInst(&os, "", w); }));
   EXPECT_EQ(
-      "# lib comment\nBEGIN LIBRARY\n PARAMETER LIBRARY_NAME = xilfs\n"
+      "# lib comment\nBEGIN LIBRARY\n PARAMETER LIBRARY_NAME = tavfs\n"
       " PARAMETER PROC_INSTANCE = cpu_0\nEND\n",
       Print([&](auto* w) { LibInstUtil::PrintLibInst(&lib, "", w); }));
   EXPECT_EQ("", Print([&](auto* w) { LibInstUtil::PrintLibInst(nullptr, "library", w); }));

@@ -32,20 +32,20 @@ class SwReposTest : public tavtest::RepoTest {
 using Strings = std::vector<std::string>;
 
 TEST_F(SwReposTest, ScanFindsCoresInCategoryOrderWithoutReadingThem) {
-  AddDriver("r", "drivers", "uartlite", "1.00.a");
+  AddDriver("r", "drivers", "tavuart", "1.00.a");
   AddDriver("r", "pcores", "gpio", "2.00.b");
   AddLibrary("r", "bsp", "standalone", "1.00.a", "OS");
-  AddLibrary("r", "sw_services", "xilmfs", "1.00.a");
+  AddLibrary("r", "sw_services", "tavmfs", "1.00.a");
   auto r = Scan("r");
   EXPECT_EQ(NameVersions(*r),
-            (Strings{"gpio_v2.00.b", "uartlite_v1.00.a", "xilmfs_v1.00.a", "standalone_v1.00.a"}));
+            (Strings{"gpio_v2.00.b", "tavuart_v1.00.a", "tavmfs_v1.00.a", "standalone_v1.00.a"}));
   for (const SwCore* c : r->GetSwCoreSeqRef()) {
     EXPECT_FALSE(c->IsPsfFileObjLoaded(SwCore::MDD));
     EXPECT_FALSE(c->IsPsfFileObjLoaded(SwCore::MLD));
     EXPECT_EQ(c->GetOwner(), r.get());
   }
   EXPECT_EQ(r->GetSwCoreSeqRef()[1]->GetCoreDir().GetFullName(),
-            dir / "r/drivers/uartlite_v1_00_a/data");
+            dir / "r/drivers/tavuart_v1_00_a/data");
   // Scanning again adds no second entry for the same directories.
   EXPECT_EQ(r->ParsePsfFiles(SwRepos::ANY), 4);
   EXPECT_TRUE(msgs.Messages().empty());

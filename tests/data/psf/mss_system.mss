@@ -23,7 +23,7 @@ END
 
 # Serial console
 BEGIN DRIVER
- PARAMETER DRIVER_NAME = uartlite
+ PARAMETER DRIVER_NAME = tavuart
  PARAMETER DRIVER_VER = 1.00.b
  PARAMETER HW_INSTANCE = uart_0
  PARAMETER interrupt_handler = ((uart_isr, Interrupt), (uart_err_isr, ErrIrq))  # two ports
