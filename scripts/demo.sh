@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the project (Release, in build-release/) and runs tavsw on the demo
-# installation in examples/: prints its version and reads every definition
-# and system file of the demo. Fails when any of them has errors.
+# installation in examples/: prints its version, reads every definition and
+# system file of the demo, lists the demo repository and looks cores up in
+# it. Fails when any file has errors or a lookup finds nothing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/deps.sh
@@ -23,3 +24,9 @@ if [ "${#files[@]}" -eq 0 ]; then
 fi
 "$tavsw" parse "${files[@]}"
 echo "demo: ${#files[@]} files read without errors"
+
+# The demo repository: every core in search order, and which core a lookup picks.
+"$tavsw" repo list --repo examples/repo
+"$tavsw" repo find tavgpio --repo examples/repo
+"$tavsw" repo find tavgpio 1.00.a --kind driver --repo examples/repo
+"$tavsw" repo find standalone --kind os --repo examples/repo

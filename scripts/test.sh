@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/deps.sh
-ensure_packages "${BUILD_PACKAGES[@]}"
+ensure_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 
 build="${TAVSW_BUILD_DIR:-build-asan}"
 jobs="${TAVSW_JOBS:-2}"
@@ -24,4 +24,15 @@ if grep -Eq '(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer)|runtime
   echo "test: sanitizer report found, see $log" >&2
   status=1
 fi
+
+# The fuzz targets, built with clang, each run for a short while on their
+# corpus so that a regression in the readers is caught here too.
+fuzzbuild="${TAVSW_FUZZ_BUILD_DIR:-build-fuzz}"
+CC=clang CXX=clang++ cmake -S . -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTAVSOFTWARE_BUILD_FUZZ=ON -DTAVSOFTWARE_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
+  -DTAVSOFTWARE_BUILD_TESTS=OFF -DTAVSOFTWARE_BUILD_TOOLS=OFF \
+  -DTAVSW_FUZZ_SECONDS="${TAVSW_FUZZ_SECONDS:-30}"
+cmake --build "$fuzzbuild" -j "$jobs"
+ctest --test-dir "$fuzzbuild/fuzz" -L fuzz --output-on-failure -j "$jobs" || status=$?
+
 exit "$status"

@@ -14,6 +14,9 @@
 #include "ParseMss.h"
 #include "Port.h"
 #include "Summary.h"
+#include "SwCore.h"
+#include "SwRepos.h"
+#include "SwReposMan.h"
 #include "WriteMss.h"
 
 #ifndef TAVSW_VERSION
@@ -180,10 +183,159 @@ class FmtCommand : public Command {
   std::string output_;
 };
 
+// ---------------------------------------------------------------------------
+// Repository queries
+// ---------------------------------------------------------------------------
+// "driver", "library" or "os"; reading an MLD core's file to tell the last two apart.
+const char* KindName(TavSoftware::SwCore& core) {
+  if (core.GetPsfKind() == 1) return "driver";
+  auto* mld = dynamic_cast<TavSoftware::Mld*>(core.GetPsfFileObj(0));
+  if (mld && mld->GetPropertyValueStr(TavSoftware::Mld::OPTIONS, "MLD_TYPE").EqualsNoCase("os"))
+    return "os";
+  return "library";
+}
+
+std::string DefinitionFile(const TavSoftware::SwCore& core) {
+  Port::FileName f = core.GetCoreDir();
+  f.PushPathEnd(core.GetName() + core.GetPsfVersion() + (core.GetPsfKind() == 1 ? ".mdd" : ".mld"));
+  return f.GetFullName();
+}
+
+// The manager the repository commands search: the installation's
+// repositories (QUARLY_VEK) and the --repo directories, the first one given
+// searched first.
+struct RepoOptions {
+  std::vector<std::string> dirs;
+  void Declare(CLI::App& app) {
+    app.add_option("--repo", dirs, "Also search this repository (the first given is searched first)");
+  }
+  std::unique_ptr<TavSoftware::SwReposMan> Make() const {
+    auto man = std::make_unique<TavSoftware::SwReposMan>(true);
+    // The repository added last is searched first.
+    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    return man;
+  }
+};
+
+void PrintCore(std::ostream& out, TavSoftware::SwCore& core) {
+  out << core.GetName() << " " << core.GetVersion() << " " << KindName(core) << " "
+      << DefinitionFile(core) << "\n";
+}
+
+class RepoListCommand : public Command {
+ public:
+  const char* Name() const override { return "list"; }
+  const char* Help() const override { return "List every core of every repository in search order"; }
+  void Declare(CLI::App& app) override { repo_.Declare(app); }
+  int Run(Context& ctx) override {
+    auto man = repo_.Make();
+    for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
+      ctx.out << "repository " << repos->GetReposDir()
+              << (repos->GetReposType() == 1 ? " (installed)" : "") << "\n";
+      // A lookup sees the core scanned last first.
+      auto& cores = repos->GetSwCoreSeqRef();
+      for (auto it = cores.rbegin(); it != cores.rend(); ++it) {
+        ctx.out << "  ";
+        PrintCore(ctx.out, **it);
+      }
+    }
+    return ctx.sink.Errors() == 0 ? kTavswOk : kTavswErrors;
+  }
+
+ private:
+  RepoOptions repo_;
+};
+
+class RepoFindCommand : public Command {
+ public:
+  const char* Name() const override { return "find"; }
+  const char* Help() const override {
+    return "Show which core a lookup by name (and version) picks";
+  }
+  void Declare(CLI::App& app) override {
+    app.add_option("name", name_, "Core name")->required();
+    app.add_option("version", version_, "Core version, e.g. 1.00.a (any when omitted)");
+    app.add_option("--kind", kind_, "driver, library or os (any when omitted)")
+        ->check(CLI::IsMember({"driver", "library", "os"}, CLI::ignore_case));
+    repo_.Declare(app);
+  }
+  int Run(Context& ctx) override {
+    auto man = repo_.Make();
+    ctx.out << "searched:\n";
+    int n = 0;
+    for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef())
+      ctx.out << "  " << ++n << " " << repos->GetReposDir() << "\n";
+    TavSoftware::SwCore* core = Find(*man);
+    if (!core) {
+      ctx.out << "not found: " << name_ << (version_.empty() ? "" : " " + version_) << "\n";
+      return kTavswErrors;
+    }
+    ctx.out << "found: ";
+    PrintCore(ctx.out, *core);
+    return kTavswOk;
+  }
+
+ private:
+  TavSoftware::SwCore* Find(TavSoftware::SwReposMan& man) const {
+    String kind = kind_;
+    if (kind.empty()) return man.GetCoreByName(name_, version_);
+    // The same walk as the library's lookups (repositories in list order,
+    // the core scanned last first, cores whose file cannot be read passed
+    // over), except that a library lookup here passes over OS cores, as the
+    // OS lookup passes over libraries.
+    const bool driver = kind.EqualsNoCase("driver");
+    const bool os = kind.EqualsNoCase("os");
+    for (TavSoftware::SwRepos* repos : man.GetSwReposSeqRef()) {
+      auto& cores = repos->GetSwCoreSeqRef();
+      for (auto it = cores.rbegin(); it != cores.rend(); ++it) {
+        TavSoftware::SwCore* c = *it;
+        if (!c->GetName().EqualsNoCase(name_)) continue;
+        if (!version_.empty() && !c->GetVersion().EqualsNoCase(version_)) continue;
+        if (driver) {
+          if (c->GetPsfKind() == 1 && c->GetPsfFileObj(1)) return c;
+          continue;
+        }
+        if (c->GetPsfKind() == 1 || !c->GetPsfFileObj(0)) continue;
+        if ((std::string(KindName(*c)) == "os") == os) return c;
+      }
+    }
+    return nullptr;
+  }
+
+  std::string name_, version_, kind_;
+  RepoOptions repo_;
+};
+
+// "repo list" and "repo find".
+class RepoCommand : public Command {
+ public:
+  const char* Name() const override { return "repo"; }
+  const char* Help() const override { return "Query the software repositories"; }
+  void Declare(CLI::App& app) override {
+    app.require_subcommand(1);
+    for (Command* c : {static_cast<Command*>(&list_), static_cast<Command*>(&find_)}) {
+      CLI::App* sub = app.add_subcommand(c->Name(), c->Help());
+      c->Declare(*sub);
+      subs_.emplace_back(sub, c);
+    }
+  }
+  int Run(Context& ctx) override {
+    for (auto& [sub, command] : subs_)
+      if (sub->parsed()) return command->Run(ctx);
+    return kTavswUsage;
+  }
+
+ private:
+  RepoListCommand list_;
+  RepoFindCommand find_;
+  std::vector<std::pair<CLI::App*, Command*>> subs_;
+};
+
 std::vector<std::unique_ptr<Command>> MakeCommands() {
   std::vector<std::unique_ptr<Command>> commands;
   commands.push_back(std::make_unique<ParseCommand>());
   commands.push_back(std::make_unique<FmtCommand>());
+  commands.push_back(std::make_unique<RepoCommand>());
   return commands;
 }
 
