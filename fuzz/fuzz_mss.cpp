@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes to the system specification reader.
+// Feeds arbitrary bytes to the MSS reader.
 #include "FuzzCommon.h"
 #include "Mss.h"
 #include "ParseMss.h"

@@ -347,7 +347,7 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   StreamSink sink(err);
   Context ctx{out, err, sink};
 
-  CLI::App app{"Reads, summarises and rewrites software specification files", "tavsw"};
+  CLI::App app{"Reads, summarises and rewrites MSS, MDD and MLD files", "tavsw"};
   app.set_version_flag("--version", "tavsw " TAVSW_VERSION);
   app.require_subcommand(1);
   std::vector<std::unique_ptr<Command>> commands = MakeCommands();

@@ -1,5 +1,5 @@
 // The tavsw command line: reads, summarises and rewrites the platform
-// specification files of the software database.
+// files (MSS, MDD, MLD) of the software database.
 //
 //   tavsw --version              prints "tavsw <version>"
 //   tavsw parse [--quiet] FILE...  reads each .mdd, .mld or .mss file, prints

@@ -1,4 +1,4 @@
-# Software specification of the demo system: one tavcpu processor running
+# The demo system: one tavcpu processor running
 # the standalone runtime, a serial console, GPIO, a timer, an interrupt
 # controller, on-chip RAM, and the tavfs file system on a RAM disk.
 
