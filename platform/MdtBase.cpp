@@ -24,22 +24,28 @@ bool EqNoCase(std::string_view a, std::string_view b) { return Port::EqualsNoCas
 // ---------------------------------------------------------------------------
 // BaseNode
 // ---------------------------------------------------------------------------
-BaseNode::BaseNode() { tags_.reserve(4); }
+BaseNode::BaseNode() = default;
 BaseNode::~BaseNode() = default;
 
 void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
-  if (node && tag) node->tags_.push_back(tag);
+  if (!node || !tag) return;
+  if (node->numTags_ < kMaxTags) {
+    node->tags_[node->numTags_++] = tag;
+  } else {
+    // Deeper than any class of the library: the most derived tag wins.
+    node->tags_[kMaxTags - 1] = tag;
+  }
 }
 
 const char* BaseNode::GetBaseNode(const BaseNode* node) {
-  if (!node || node->tags_.empty()) return "";
-  return node->tags_.back();
+  if (!node || node->numTags_ == 0) return "";
+  return node->tags_[node->numTags_ - 1];
 }
 
 bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
   if (!node || !tag) return false;
-  for (const char* t : node->tags_)
-    if (std::strcmp(t, tag) == 0) return true;
+  for (int i = 0; i < node->numTags_; ++i)
+    if (std::strcmp(node->tags_[i], tag) == 0) return true;
   return false;
 }
 

@@ -62,7 +62,11 @@ class TAVSW_API BaseNode {
   static void SetNotifyObserver(NotifyObserver observer, void* data);
 
  private:
-  std::vector<const char*> tags_;
+  // The chain is as deep as the class tree; a fixed array saves an
+  // allocation per node.
+  static constexpr int kMaxTags = 8;
+  const char* tags_[kMaxTags] = {};
+  int numTags_ = 0;
   BaseNode* owner_ = nullptr;
   int nodeType_ = 0;
   int notifyCount_ = 0;
