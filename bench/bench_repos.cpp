@@ -159,7 +159,8 @@ void BM_ParseAllDefinitions(benchmark::State& state) {
     state.ResumeTiming();
     if (!ok) break;
     for (SwRepos* r : man->GetSwReposSeqRef())
-      for (SwCore* c : r->GetSwCoreSeqRef()) benchmark::DoNotOptimize(c->GetPsfFileObj(c->GetPsfKind()));
+      for (SwCore* c : r->GetSwCoreSeqRef())
+        benchmark::DoNotOptimize(c->GetPsfFileObj(c->GetPsfKind()));
     state.PauseTiming();
     if (Port_MsgManData::GetErrorCount() != 0) {
       state.SkipWithError("generated definition files did not read cleanly");

@@ -31,7 +31,8 @@ class TAVSW_API HwDb {
   // Instances addressable by a processor (its peripherals); an entry may be empty.
   virtual std::vector<std::string> GetAddressableInstNames(const std::string& procInst) const = 0;
   // A hardware parameter of an instance; empty when absent.
-  virtual std::string GetInstParamValue(const std::string& inst, const std::string& param) const = 0;
+  virtual std::string GetInstParamValue(const std::string& inst,
+                                        const std::string& param) const = 0;
 };
 
 }  // namespace TavHwDb

@@ -167,7 +167,8 @@ int ListStrVal::SetValue(const String& text) {
   text_ = text;
   items_.clear();
   std::string_view rest(text_);
-  const std::string_view seps = separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
+  const std::string_view seps =
+      separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
   while (!rest.empty()) {
     size_t p = rest.find_first_of(seps);
     std::string_view item = BaseUtils::TrimView(rest.substr(0, p));
@@ -369,7 +370,8 @@ int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (owner) p->SetOwner(owner);
   for (auto* c : p->GetPsfCompSeqRef()) {
     c->SetOwner(p);
-    if (BaseNode::IsBaseNodeType(c, "MdtBas_Property")) AssignOwner(static_cast<Property*>(c), nullptr);
+    if (BaseNode::IsBaseNodeType(c, "MdtBas_Property"))
+      AssignOwner(static_cast<Property*>(c), nullptr);
   }
   return 0;
 }
@@ -514,7 +516,8 @@ std::string_view BaseUtils::GetWordSurroundedByChar(std::string_view& text, char
   }
   word = text.substr(open + 1, close - open - 1);
   size_t next = text.find(sep, close + 1);
-  text = next == std::string_view::npos ? std::string_view() : TrimLeadingView(text.substr(next + 1));
+  text =
+      next == std::string_view::npos ? std::string_view() : TrimLeadingView(text.substr(next + 1));
   return word;
 }
 
@@ -650,15 +653,13 @@ String BaseParser::HandleEscapedCharacters(const String& text) {
   for (size_t i = 0; i < text.size(); ++i) {
     char c = text[i];
     if (c == '\\' && i + 1 < text.size()) {
-      char n = text[i + 1];
-      switch (n) {
-        case 'n': out += '\n'; ++i; continue;
-        case 't': out += '\t'; ++i; continue;
-        case 'r': out += '\r'; ++i; continue;
-        case '\\': out += '\\'; ++i; continue;
-        case '"': out += '"'; ++i; continue;
-        case '\'': out += '\''; ++i; continue;
-        default: break;
+      static const char kFrom[] = "ntr\\\"'";
+      static const char kTo[] = "\n\t\r\\\"'";
+      const char* hit = std::strchr(kFrom, text[i + 1]);
+      if (hit && *hit) {  // a NUL after the backslash is no escape
+        out += kTo[hit - kFrom];
+        ++i;
+        continue;
       }
     }
     out += c;

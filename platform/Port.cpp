@@ -279,12 +279,18 @@ Port_MsgManData Port_MsgManData::createObject(const char* product, const char* s
 
 const char* Port_MsgManData::SeverityName(MsgSeverity severity) {
   switch (severity) {
-    case MsgSeverity::kError: return "ERROR";
-    case MsgSeverity::kWarning: return "WARNING";
-    case MsgSeverity::kInfo: return "INFO";
-    case MsgSeverity::kStatus: return "STATUS";
-    case MsgSeverity::kInternal: return "INTERNAL ERROR";
-    case MsgSeverity::kDebug: return "DEBUG";
+    case MsgSeverity::kError:
+      return "ERROR";
+    case MsgSeverity::kWarning:
+      return "WARNING";
+    case MsgSeverity::kInfo:
+      return "INFO";
+    case MsgSeverity::kStatus:
+      return "STATUS";
+    case MsgSeverity::kInternal:
+      return "INTERNAL ERROR";
+    case MsgSeverity::kDebug:
+      return "DEBUG";
   }
   return "MESSAGE";
 }
@@ -295,10 +301,10 @@ void Port_MsgManData::VIssue(MsgSeverity severity, const char* fmt, va_list ap) 
   Deliver(rec);
 }
 
-#define TAVSW_ISSUE(sev)     \
-  va_list ap;                \
-  va_start(ap, fmt);         \
-  VIssue(sev, fmt, ap);      \
+#define TAVSW_ISSUE(sev) \
+  va_list ap;            \
+  va_start(ap, fmt);     \
+  VIssue(sev, fmt, ap);  \
   va_end(ap)
 
 void Port_MsgManData::issueError(const char* fmt, ...) const { TAVSW_ISSUE(MsgSeverity::kError); }

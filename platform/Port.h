@@ -44,8 +44,7 @@ class StringBase : public std::basic_string<C> {
   // 0 when equal. With `range` (a RANGEn constant) only the first `range`
   // characters of both strings take part, so "PARAMETER" equals "PARAM" with
   // RANGE5; a string shorter than `range` compares as a whole.
-  int Compare(std::basic_string_view<C> other, int cmpType = kExact,
-              size_t range = npos) const {
+  int Compare(std::basic_string_view<C> other, int cmpType = kExact, size_t range = npos) const {
     std::basic_string_view<C> a(*this);
     std::basic_string_view<C> b(other);
     if (range != npos) {

@@ -17,12 +17,12 @@ struct DrvInstImp;
 class TAVSW_API DrvInst : public MdtBase::PsfComp {
  public:
   enum NodeType {
-    OPTIONS = 0,         // Option
-    PARAMETERS = 1,      // Param
-    ARRAYS = 2,          // ArrayInst
-    INTERFACES = 3,      // Interface
-    DEFINITION = 1000,   // link: the definition file (Mdd)
-    CORE = 1001          // link: the core the definition file comes from
+    OPTIONS = 0,        // Option
+    PARAMETERS = 1,     // Param
+    ARRAYS = 2,         // ArrayInst
+    INTERFACES = 3,     // Interface
+    DEFINITION = 1000,  // link: the definition file (Mdd)
+    CORE = 1001         // link: the core the definition file comes from
   };
 
   DrvInst();

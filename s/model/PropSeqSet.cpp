@@ -14,7 +14,9 @@ MdtBase::PropSeq& Scratch() {
 }  // namespace
 
 PropSeqSet::PropSeqSet(int first, int last, bool single)
-    : first_(first), last_(last), single_(single),
+    : first_(first),
+      last_(last),
+      single_(single),
       seqs_(single ? 1 : static_cast<size_t>(last - first + 1)) {}
 
 PropSeqSet::~PropSeqSet() { Clear(); }

@@ -1,7 +1,6 @@
-#include "Array.h"
-
 #include <cstring>
 
+#include "Array.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {

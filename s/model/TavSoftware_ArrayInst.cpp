@@ -1,7 +1,6 @@
-#include "ArrayInst.h"
-
 #include <cstring>
 
+#include "ArrayInst.h"
 #include "Element.h"
 #include "Param.h"
 #include "model/PropSeqSet.h"
@@ -54,7 +53,9 @@ int ArrayInst::DelProperty(int nodeType, MdtBase::Property* child) {
   return imp_->seqs.Del(nodeType, child);
 }
 
-int ArrayInst::DelProperty(int nodeType, const String& name) { return imp_->seqs.Del(nodeType, name); }
+int ArrayInst::DelProperty(int nodeType, const String& name) {
+  return imp_->seqs.Del(nodeType, name);
+}
 
 int ArrayInst::DelPropSeq(int nodeType) { return imp_->seqs.DelSeq(nodeType); }
 

@@ -1,6 +1,5 @@
-#include "ArrayInstUtil.h"
-
 #include "ArrayInst.h"
+#include "ArrayInstUtil.h"
 #include "Element.h"
 #include "ElementUtil.h"
 #include "Param.h"
@@ -43,7 +42,8 @@ Element* ArrayInstUtil::GetElementForIntPortByName(ArrayInst* array, const Strin
   for (MdtBase::Property* member : array->GetPropSeqRef(ArrayInst::ELEMENTS)) {
     auto* element = dynamic_cast<Element*>(member);
     if (!element) continue;
-    const MdtBase::Property* portParam = element->GetPropertyByName(Element::PARAMETERS, "int_port");
+    const MdtBase::Property* portParam =
+        element->GetPropertyByName(Element::PARAMETERS, "int_port");
     if (portParam && portParam->GetValueStr().EqualsNoCase(port)) return element;
   }
   return nullptr;

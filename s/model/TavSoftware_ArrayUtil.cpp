@@ -1,6 +1,5 @@
-#include "ArrayUtil.h"
-
 #include "Array.h"
+#include "ArrayUtil.h"
 
 namespace TavSoftware {
 

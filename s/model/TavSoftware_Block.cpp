@@ -1,15 +1,18 @@
-#include "Block.h"
-
 #include <cstring>
 
+#include "Block.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {
 
 namespace {
 // The type tag each sequence holds, indexed by NodeType (entry 0 unused).
-constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Dep", "TavSoftware_Option", "TavSoftware_Param", "TavSoftware_Array",
-                                       "TavSoftware_Interface"};
+constexpr const char* kSeqTags[] = {nullptr,
+                                    "TavSoftware_Dep",
+                                    "TavSoftware_Option",
+                                    "TavSoftware_Param",
+                                    "TavSoftware_Array",
+                                    "TavSoftware_Interface"};
 constexpr int kLastNodeType = 5;
 }  // namespace
 

@@ -1,8 +1,7 @@
-#include "BlockUtil.h"
-
 #include "Array.h"
 #include "ArrayUtil.h"
 #include "Block.h"
+#include "BlockUtil.h"
 #include "Interface.h"
 #include "InterfaceUtil.h"
 

@@ -1,15 +1,14 @@
-#include "Category.h"
-
 #include <cstring>
 
+#include "Category.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {
 
 namespace {
 // The type tag each sequence holds, indexed by NodeType (entry 0 unused).
-constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Property", "TavSoftware_Option", "TavSoftware_Param",
-                                       "TavSoftware_Array"};
+constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Property", "TavSoftware_Option",
+                                    "TavSoftware_Param", "TavSoftware_Array"};
 constexpr int kLastNodeType = 4;
 }  // namespace
 
@@ -44,7 +43,9 @@ int Category::DelProperty(int nodeType, MdtBase::Property* child) {
   return imp_->seqs.Del(nodeType, child);
 }
 
-int Category::DelProperty(int nodeType, const String& name) { return imp_->seqs.Del(nodeType, name); }
+int Category::DelProperty(int nodeType, const String& name) {
+  return imp_->seqs.Del(nodeType, name);
+}
 
 int Category::DelPropSeq(int nodeType) { return imp_->seqs.DelSeq(nodeType); }
 

@@ -1,10 +1,9 @@
-#include "CategoryUtil.h"
-
 #include <cstring>
 
 #include "Array.h"
 #include "ArrayUtil.h"
 #include "Category.h"
+#include "CategoryUtil.h"
 #include "LibInst.h"
 #include "Mld.h"
 
@@ -62,8 +61,8 @@ MdtBase::Property* CategoryUtil::GetPropertyByName(const std::vector<Category*>&
                                                    const String& name) {
   for (Category* c : categories) {
     if (!c) continue;
-    for (int nodeType : {Category::PARAMETERS, Category::ARRAYS, Category::PROPERTIES,
-                         Category::OPTIONS})
+    for (int nodeType :
+         {Category::PARAMETERS, Category::ARRAYS, Category::PROPERTIES, Category::OPTIONS})
       if (MdtBase::Property* p = c->GetPropertyByName(nodeType, name)) return p;
   }
   return nullptr;
@@ -108,8 +107,7 @@ void CategoryUtil::GetCategoryListDepOnParam(const String& paramName, const Mld*
   for (const MdtBase::Property* p : mld->GetPropSeqRef(Mld::CATEGORIES)) {
     if (!IsCategory(p)) continue;
     const std::vector<MdtBase::PsfComp*>* deps = DepList(static_cast<const Category*>(p));
-    if (deps && !deps->empty() && deps->front() &&
-        deps->front()->GetName().EqualsNoCase(paramName))
+    if (deps && !deps->empty() && deps->front() && deps->front()->GetName().EqualsNoCase(paramName))
       out.push_back(p->GetName());
   }
 }

@@ -1,6 +1,5 @@
-#include "DrvInst.h"
-
 #include "ArrayInst.h"
+#include "DrvInst.h"
 #include "Interface.h"
 #include "Mdd.h"
 #include "Option.h"
@@ -22,21 +21,31 @@ const char kNameParam[] = "DRIVER_NAME";
 // The definition file's sequence that corresponds to an instance sequence.
 int DefinitionNodeType(int nodeType) {
   switch (nodeType) {
-    case DrvInst::OPTIONS: return Mdd::OPTIONS;
-    case DrvInst::PARAMETERS: return Mdd::PARAMETERS;
-    case DrvInst::ARRAYS: return Mdd::ARRAYS;
-    case DrvInst::INTERFACES: return Mdd::INTERFACES;
-    default: return -1;
+    case DrvInst::OPTIONS:
+      return Mdd::OPTIONS;
+    case DrvInst::PARAMETERS:
+      return Mdd::PARAMETERS;
+    case DrvInst::ARRAYS:
+      return Mdd::ARRAYS;
+    case DrvInst::INTERFACES:
+      return Mdd::INTERFACES;
+    default:
+      return -1;
   }
 }
 
 MdtBase::Property* CreateOfKind(int nodeType) {
   switch (nodeType) {
-    case DrvInst::OPTIONS: return new Option();
-    case DrvInst::PARAMETERS: return new Param();
-    case DrvInst::ARRAYS: return new ArrayInst();
-    case DrvInst::INTERFACES: return new Interface();
-    default: return nullptr;
+    case DrvInst::OPTIONS:
+      return new Option();
+    case DrvInst::PARAMETERS:
+      return new Param();
+    case DrvInst::ARRAYS:
+      return new ArrayInst();
+    case DrvInst::INTERFACES:
+      return new Interface();
+    default:
+      return nullptr;
   }
 }
 }  // namespace

@@ -1,7 +1,6 @@
-#include "Element.h"
-
 #include <cstring>
 
+#include "Element.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {
@@ -42,7 +41,9 @@ int Element::DelProperty(int nodeType, MdtBase::Property* child) {
   return imp_->seqs.Del(nodeType, child);
 }
 
-int Element::DelProperty(int nodeType, const String& name) { return imp_->seqs.Del(nodeType, name); }
+int Element::DelProperty(int nodeType, const String& name) {
+  return imp_->seqs.Del(nodeType, name);
+}
 
 int Element::DelPropSeq(int nodeType) { return imp_->seqs.DelSeq(nodeType); }
 

@@ -1,6 +1,5 @@
-#include "ElementUtil.h"
-
 #include "Element.h"
+#include "ElementUtil.h"
 
 namespace TavSoftware {
 
@@ -18,7 +17,8 @@ int ElementUtil::CheckDupIntPort(const PropSeq& elements, const String& port) {
   for (const MdtBase::Property* member : elements) {
     const auto* element = dynamic_cast<const Element*>(member);
     if (!element) continue;
-    const MdtBase::Property* portParam = element->GetPropertyByName(Element::PARAMETERS, "int_port");
+    const MdtBase::Property* portParam =
+        element->GetPropertyByName(Element::PARAMETERS, "int_port");
     if (portParam && portParam->GetValueStr().EqualsNoCase(port)) {
       Port_MsgManData::createObject("VEK", __FILE__, __LINE__, "")
           .issueError("Interrupt Handler for interrupt port %s is already added\n", port.c_str());

@@ -10,7 +10,8 @@ Function::Function() : MdtBase::Property(), imp_(std::make_unique<FunctionImp>()
   BaseNode::AddBaseNode(this, "TavSoftware_Function");
 }
 
-Function::Function(const String& name) : MdtBase::Property(name), imp_(std::make_unique<FunctionImp>()) {
+Function::Function(const String& name)
+    : MdtBase::Property(name), imp_(std::make_unique<FunctionImp>()) {
   BaseNode::AddBaseNode(this, "TavSoftware_Function");
 }
 

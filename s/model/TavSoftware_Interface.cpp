@@ -1,7 +1,6 @@
-#include "Interface.h"
-
 #include <cstring>
 
+#include "Interface.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {
@@ -42,7 +41,9 @@ int Interface::DelProperty(int nodeType, MdtBase::Property* child) {
   return imp_->seqs.Del(nodeType, child);
 }
 
-int Interface::DelProperty(int nodeType, const String& name) { return imp_->seqs.Del(nodeType, name); }
+int Interface::DelProperty(int nodeType, const String& name) {
+  return imp_->seqs.Del(nodeType, name);
+}
 
 int Interface::DelPropSeq(int nodeType) { return imp_->seqs.DelSeq(nodeType); }
 

@@ -1,6 +1,5 @@
-#include "InterfaceUtil.h"
-
 #include "Interface.h"
+#include "InterfaceUtil.h"
 
 namespace TavSoftware {
 

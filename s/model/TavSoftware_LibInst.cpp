@@ -1,7 +1,6 @@
-#include "LibInst.h"
-
 #include "ArrayInst.h"
 #include "Interface.h"
+#include "LibInst.h"
 #include "Mld.h"
 #include "Option.h"
 #include "Param.h"
@@ -25,21 +24,31 @@ const char kGuardedParam[] = "LIBRARY_NAME";
 
 int DefinitionNodeType(int nodeType) {
   switch (nodeType) {
-    case LibInst::OPTIONS: return Mld::OPTIONS;
-    case LibInst::PARAMETERS: return Mld::PARAMETERS;
-    case LibInst::ARRAYS: return Mld::ARRAYS;
-    case LibInst::INTERFACES: return Mld::INTERFACES;
-    default: return -1;
+    case LibInst::OPTIONS:
+      return Mld::OPTIONS;
+    case LibInst::PARAMETERS:
+      return Mld::PARAMETERS;
+    case LibInst::ARRAYS:
+      return Mld::ARRAYS;
+    case LibInst::INTERFACES:
+      return Mld::INTERFACES;
+    default:
+      return -1;
   }
 }
 
 MdtBase::Property* CreateOfKind(int nodeType) {
   switch (nodeType) {
-    case LibInst::OPTIONS: return new Option();
-    case LibInst::PARAMETERS: return new Param();
-    case LibInst::ARRAYS: return new ArrayInst();
-    case LibInst::INTERFACES: return new Interface();
-    default: return nullptr;
+    case LibInst::OPTIONS:
+      return new Option();
+    case LibInst::PARAMETERS:
+      return new Param();
+    case LibInst::ARRAYS:
+      return new ArrayInst();
+    case LibInst::INTERFACES:
+      return new Interface();
+    default:
+      return nullptr;
   }
 }
 }  // namespace
@@ -82,7 +91,9 @@ int LibInst::AddProperty(int nodeType, MdtBase::Property* p) {
 
 int LibInst::DelProperty(int nodeType, MdtBase::Property* p) { return imp_->seqs.Del(nodeType, p); }
 
-int LibInst::DelProperty(int nodeType, const String& name) { return imp_->seqs.Del(nodeType, name); }
+int LibInst::DelProperty(int nodeType, const String& name) {
+  return imp_->seqs.Del(nodeType, name);
+}
 
 int LibInst::DelPropSeq(int nodeType) { return imp_->seqs.DelSeq(nodeType); }
 

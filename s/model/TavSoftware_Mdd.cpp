@@ -1,5 +1,4 @@
 #include "Mdd.h"
-
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {

@@ -1,6 +1,4 @@
 // Parse and Write of MddUtil live with the reader and the writer.
-#include "MddUtil.h"
-
 #include <cstring>
 
 #include "Array.h"
@@ -10,6 +8,7 @@
 #include "Interface.h"
 #include "InterfaceUtil.h"
 #include "Mdd.h"
+#include "MddUtil.h"
 
 namespace TavSoftware {
 
@@ -46,12 +45,23 @@ int MddUtil::AssignOwner(Mdd* mdd) {
 bool MddUtil::VerifyPropType(int nodeType, const MdtBase::Property* p) {
   const char* tag = nullptr;
   switch (nodeType) {
-    case Mdd::OPTIONS: tag = "TavSoftware_Option"; break;
-    case Mdd::PARAMETERS: tag = "TavSoftware_Param"; break;
-    case Mdd::BLOCKS: tag = "TavSoftware_Block"; break;
-    case Mdd::INTERFACES: tag = "TavSoftware_Interface"; break;
-    case Mdd::ARRAYS: tag = "TavSoftware_Array"; break;
-    default: return false;
+    case Mdd::OPTIONS:
+      tag = "TavSoftware_Option";
+      break;
+    case Mdd::PARAMETERS:
+      tag = "TavSoftware_Param";
+      break;
+    case Mdd::BLOCKS:
+      tag = "TavSoftware_Block";
+      break;
+    case Mdd::INTERFACES:
+      tag = "TavSoftware_Interface";
+      break;
+    case Mdd::ARRAYS:
+      tag = "TavSoftware_Array";
+      break;
+    default:
+      return false;
   }
   return p && Is(p, tag);
 }

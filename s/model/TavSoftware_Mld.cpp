@@ -1,7 +1,6 @@
-#include "Mld.h"
-
 #include "Category.h"
 #include "CategoryUtil.h"
+#include "Mld.h"
 #include "model/PropSeqSet.h"
 
 namespace TavSoftware {

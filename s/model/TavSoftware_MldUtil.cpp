@@ -1,6 +1,4 @@
 // Parse of MldUtil lives with the reader.
-#include "MldUtil.h"
-
 #include <cstring>
 
 #include "Array.h"
@@ -10,6 +8,7 @@
 #include "Interface.h"
 #include "InterfaceUtil.h"
 #include "Mld.h"
+#include "MldUtil.h"
 
 namespace TavSoftware {
 
@@ -47,12 +46,23 @@ int MldUtil::AssignOwner(Mld* mld) {
 bool MldUtil::VerifyPropType(int nodeType, const MdtBase::Property* p) {
   const char* tag = nullptr;
   switch (nodeType) {
-    case Mld::OPTIONS: tag = "TavSoftware_Option"; break;
-    case Mld::PARAMETERS: tag = "TavSoftware_Param"; break;
-    case Mld::CATEGORIES: tag = "TavSoftware_Category"; break;
-    case Mld::INTERFACES: tag = "TavSoftware_Interface"; break;
-    case Mld::ARRAYS: tag = "TavSoftware_Array"; break;
-    default: return false;
+    case Mld::OPTIONS:
+      tag = "TavSoftware_Option";
+      break;
+    case Mld::PARAMETERS:
+      tag = "TavSoftware_Param";
+      break;
+    case Mld::CATEGORIES:
+      tag = "TavSoftware_Category";
+      break;
+    case Mld::INTERFACES:
+      tag = "TavSoftware_Interface";
+      break;
+    case Mld::ARRAYS:
+      tag = "TavSoftware_Array";
+      break;
+    default:
+      return false;
   }
   return p && Is(p, tag);
 }

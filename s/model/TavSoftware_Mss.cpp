@@ -1,6 +1,6 @@
-#include "Mss.h"
-
 #include <array>
+
+#include "Mss.h"
 
 namespace TavSoftware {
 

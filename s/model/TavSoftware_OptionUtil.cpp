@@ -1,6 +1,5 @@
-#include "OptionUtil.h"
-
 #include "Option.h"
+#include "OptionUtil.h"
 
 namespace TavSoftware {
 
@@ -10,10 +9,10 @@ namespace {
 const MdtBase::AllowedValuesMap& StateOptionTable() {
   static const MdtBase::AllowedValuesMap table = [] {
     MdtBase::AllowedValuesMap map;
-    MdtBase::PropertyUtil::InitAllowedValuesMap(
-        map, {{"DRIVER_STATE", "ACTIVE:DEPRECATED:OBSOLETE"},
-              {"OS_STATE", "ACTIVE:DEPRECATED:OBSOLETE"},
-              {"LIBRARY_STATE", "ACTIVE:DEPRECATED:OBSOLETE"}});
+    MdtBase::PropertyUtil::InitAllowedValuesMap(map,
+                                                {{"DRIVER_STATE", "ACTIVE:DEPRECATED:OBSOLETE"},
+                                                 {"OS_STATE", "ACTIVE:DEPRECATED:OBSOLETE"},
+                                                 {"LIBRARY_STATE", "ACTIVE:DEPRECATED:OBSOLETE"}});
     return map;
   }();
   return table;
@@ -23,7 +22,8 @@ const MdtBase::AllowedValuesMap& StateOptionTable() {
 int OptionUtil::CheckValue(const Option* option, String& message) {
   if (!option) return -1;
   const String value = option->GetValueStr();
-  if (MdtBase::PropertyUtil::CheckValueMatch(StateOptionTable(), option->GetName(), value)) return 0;
+  if (MdtBase::PropertyUtil::CheckValueMatch(StateOptionTable(), option->GetName(), value))
+    return 0;
   message = "Unknown " + option->GetName() + " value " + value;
   return 2;
 }

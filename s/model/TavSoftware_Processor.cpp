@@ -1,7 +1,6 @@
-#include "Processor.h"
-
 #include "Driver.h"
 #include "Library.h"
+#include "Processor.h"
 
 namespace TavSoftware {
 

@@ -10,7 +10,8 @@ Property::Property() : MdtBase::Property(), imp_(std::make_unique<PropertyImp>()
   BaseNode::AddBaseNode(this, "TavSoftware_Property");
 }
 
-Property::Property(const String& name) : MdtBase::Property(name), imp_(std::make_unique<PropertyImp>()) {
+Property::Property(const String& name)
+    : MdtBase::Property(name), imp_(std::make_unique<PropertyImp>()) {
   BaseNode::AddBaseNode(this, "TavSoftware_Property");
 }
 

@@ -1,9 +1,9 @@
+#include <vector>
+
 #include "ArrayInst.h"
 #include "Element.h"
 #include "Interface.h"
 #include "SwPropertyUtil.h"
-
-#include <vector>
 
 namespace TavSoftware {
 

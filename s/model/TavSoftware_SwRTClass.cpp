@@ -1,7 +1,7 @@
-#include "SwRTClass.h"
-
 #include <array>
 #include <cstring>
+
+#include "SwRTClass.h"
 
 namespace TavSoftware {
 

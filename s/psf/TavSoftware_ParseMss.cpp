@@ -276,13 +276,15 @@ void HandleComponentParam(MssParseState& st, string_view rest) {
   };
   if (st.drv) {
     add(st.drv.get(), DrvInst::PARAMETERS, "PARAMETER is already added to driver instance.");
-    if (Port::StartsNoCase(name, "DRIVER_NAME")) NameComponent(st.drv.get(), name, "DRIVER_NAME", valueStr);
+    if (Port::StartsNoCase(name, "DRIVER_NAME"))
+      NameComponent(st.drv.get(), name, "DRIVER_NAME", valueStr);
   } else if (st.os) {
     add(st.os.get(), LibInst::PARAMETERS, "PARAMETER is already added to OS instance.");
     if (Port::StartsNoCase(name, "OS_NAME")) NameComponent(st.os.get(), name, "OS_NAME", valueStr);
   } else if (st.proc) {
     add(st.proc.get(), ProcInst::PARAMETERS, "PARAMETER is already added to driver instance.");
-    if (Port::StartsNoCase(name, "DRIVER_NAME")) NameComponent(st.proc.get(), name, "DRIVER_NAME", valueStr);
+    if (Port::StartsNoCase(name, "DRIVER_NAME"))
+      NameComponent(st.proc.get(), name, "DRIVER_NAME", valueStr);
   } else if (st.lib) {
     add(st.lib.get(), LibInst::PARAMETERS, "PARAMETER is already added to library instance.");
     if (Port::StartsNoCase(name, "LIBRARY_NAME") || Port::StartsNoCase(name, "FILESYS_NAME"))

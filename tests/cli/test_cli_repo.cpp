@@ -42,17 +42,15 @@ TEST_F(CliRepo, ListShowsCoresInSearchOrder) {
   AddDriver("b", "pcores", "tavgpio", "1.00.a");
   auto r = RunTavsw({"repo", "list", "--repo", Repo("b"), "--repo", Repo("a")});
   EXPECT_EQ(r.status, 0) << r.err;
-  const std::string uart2 = "  tavuart 2.00.a driver " + Repo("a") +
-                            "/drivers/tavuart_v2_00_a/data/tavuart_v2_1_0.mdd\n";
-  const std::string expected = "repository " + Repo("b") + "\n  tavgpio 1.00.a driver " + Repo("b") +
-                               "/pcores/tavgpio_v1_00_a/data/tavgpio_v2_1_0.mdd\n" +
-                               "repository " + Repo("a") + "\n" +
-                               "  standalone 2.00.a os " + Repo("a") +
-                               "/bsp/standalone_v2_00_a/data/standalone_v2_1_0.mld\n" +
-                               "  tavfs 1.00.a library " + Repo("a") +
-                               "/sw_services/tavfs_v1_00_a/data/tavfs_v2_1_0.mld\n" + uart2 +
-                               "  tavuart 1.00.a driver " + Repo("a") +
-                               "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd\n";
+  const std::string uart2 =
+      "  tavuart 2.00.a driver " + Repo("a") + "/drivers/tavuart_v2_00_a/data/tavuart_v2_1_0.mdd\n";
+  const std::string expected =
+      "repository " + Repo("b") + "\n  tavgpio 1.00.a driver " + Repo("b") +
+      "/pcores/tavgpio_v1_00_a/data/tavgpio_v2_1_0.mdd\n" + "repository " + Repo("a") + "\n" +
+      "  standalone 2.00.a os " + Repo("a") +
+      "/bsp/standalone_v2_00_a/data/standalone_v2_1_0.mld\n" + "  tavfs 1.00.a library " +
+      Repo("a") + "/sw_services/tavfs_v1_00_a/data/tavfs_v2_1_0.mld\n" + uart2 +
+      "  tavuart 1.00.a driver " + Repo("a") + "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd\n";
   EXPECT_EQ(r.out, expected);
 }
 
@@ -65,8 +63,9 @@ TEST_F(CliRepo, FindPicksWhatTheLookupPicks) {
 
   auto r = RunTavsw({"repo", "find", "TAVUART", "--repo", Repo("a"), "--repo", Repo("b")});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "searched:\n  1 " + Repo("a") + "\n  2 " + Repo("b") + "\nfound: tavuart 1.00.a driver " +
-                       Repo("a") + "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd\n");
+  EXPECT_EQ(r.out, "searched:\n  1 " + Repo("a") + "\n  2 " + Repo("b") +
+                       "\nfound: tavuart 1.00.a driver " + Repo("a") +
+                       "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd\n");
 
   r = RunTavsw({"repo", "find", "tavrtos", "--kind", "library", "--repo", Repo("b")});
   EXPECT_TRUE(Contains(r.out, "found: tavrtos 0.90.a library")) << r.out;
@@ -87,8 +86,8 @@ TEST_F(CliRepo, InstalledRepositoriesComeFromTheInstallRoot) {
   ScopedInstallRoot root(dir / "root");
   auto r = RunTavsw({"repo", "list"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.out, "repository " + (dir / "root/sw/vendor") + " (installed)\n  tavintc 1.00.b driver " +
-                       (dir / "root/sw/vendor") +
+  EXPECT_EQ(r.out, "repository " + (dir / "root/sw/vendor") +
+                       " (installed)\n  tavintc 1.00.b driver " + (dir / "root/sw/vendor") +
                        "/drivers/tavintc_v1_00_b/data/tavintc_v2_1_0.mdd\n");
   // A user repository is searched before the installed ones.
   AddDriver("mine", "drivers", "tavintc", "1.00.b");

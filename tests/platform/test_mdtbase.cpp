@@ -48,9 +48,11 @@ TEST(Values, ParsingAndValidity) {
     const char* text;
     bool valid;
     long long value;
-  } ints[] = {{"0", true, 0},          {"42", true, 42},   {"-7", true, -7},
-              {"0x40600000", true, 0x40600000}, {" 12 ", true, 12}, {"0xFFFFFFFFFFFFFFFF", true, -1},
-              {"", false, 0},          {"12abc", false, 0}, {"abc", false, 0}};
+  } ints[] = {{"0", true, 0},     {"42", true, 42},
+              {"-7", true, -7},   {"0x40600000", true, 0x40600000},
+              {" 12 ", true, 12}, {"0xFFFFFFFFFFFFFFFF", true, -1},
+              {"", false, 0},     {"12abc", false, 0},
+              {"abc", false, 0}};
   for (const auto& r : ints) {
     IntVal v(r.text);
     EXPECT_EQ(v.IsValid(), r.valid) << r.text;
@@ -170,6 +172,19 @@ TEST(BaseUtilsTest, SeparatesCoreDirectoryNames) {
   }
 }
 
+TEST(BaseParserEscapes, DecodesKnownEscapesOnly) {
+  struct Row {
+    std::string in, out;
+  } rows[] = {{"a\\nb", "a\nb"},
+              {"\\t\\r", "\t\r"},
+              {"q\\\"", "q\""},
+              {"\\\\n", "\\n"},
+              {"\\x", "\\x"},
+              {"end\\", "end\\"},
+              {std::string("\\\0z", 3), std::string("\\\0z", 3)}};
+  for (const auto& r : rows) EXPECT_EQ(BaseParser::HandleEscapedCharacters(r.in), r.out) << r.in;
+}
+
 class ParserStateTest : public tavtest::ScratchTest {};
 
 TEST_F(ParserStateTest, ErrorsCarryFileAndLine) {
@@ -190,7 +205,8 @@ TEST_F(ParserStateTest, MissingFileIsAClearError) {
   BaseParser::ParseScope scope;
   EXPECT_NE(BaseParser::InitData(dir / "nope.mss", nullptr), 0);
   ASSERT_EQ(msgs.Messages().size(), 1u);
-  EXPECT_EQ(msgs.Messages()[0].text, "Cannot open file \"" + (dir / "nope.mss") + "\" for reading\n");
+  EXPECT_EQ(msgs.Messages()[0].text,
+            "Cannot open file \"" + (dir / "nope.mss") + "\" for reading\n");
 }
 
 TEST_F(ParserStateTest, NestedScopeLeavesOuterParseIntact) {

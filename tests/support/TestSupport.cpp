@@ -18,7 +18,8 @@ ScratchDir::ScratchDir() {
 ScratchDir::~ScratchDir() {
   std::error_code ec;
   // Tests may make directories unreadable; give them back before removing.
-  for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
+  for (auto it = fs::recursive_directory_iterator(
+           path_, fs::directory_options::skip_permission_denied, ec);
        !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
     std::error_code ec2;
     if (it->is_directory(ec2) && !it->is_symlink(ec2))

@@ -207,7 +207,8 @@ std::string DefinitionFile(const TavSoftware::SwCore& core) {
 struct RepoOptions {
   std::vector<std::string> dirs;
   void Declare(CLI::App& app) {
-    app.add_option("--repo", dirs, "Also search this repository (the first given is searched first)");
+    app.add_option("--repo", dirs,
+                   "Also search this repository (the first given is searched first)");
   }
   std::unique_ptr<TavSoftware::SwReposMan> Make() const {
     auto man = std::make_unique<TavSoftware::SwReposMan>(true);
@@ -225,7 +226,9 @@ void PrintCore(std::ostream& out, TavSoftware::SwCore& core) {
 class RepoListCommand : public Command {
  public:
   const char* Name() const override { return "list"; }
-  const char* Help() const override { return "List every core of every repository in search order"; }
+  const char* Help() const override {
+    return "List every core of every repository in search order";
+  }
   void Declare(CLI::App& app) override { repo_.Declare(app); }
   int Run(Context& ctx) override {
     auto man = repo_.Make();
