@@ -43,8 +43,7 @@ Param* NewParam(const char* name, const char* value) {
 
 // A category with its own parameter and, when `depName` is given, the
 // condition depName = depValue on it.
-Category* NewCategory(const char* name, const char* depName = nullptr,
-                      const char* depValue = "") {
+Category* NewCategory(const char* name, const char* depName = nullptr, const char* depValue = "") {
   auto* c = new Category();
   c->SetName(name);
   auto* own = NewParam(name, "");
@@ -94,7 +93,6 @@ TEST(FileDefinitions, MldCategoryLookupSeesInsideCategoriesOnly) {
   EXPECT_EQ(mld.GetPropertyValueStr(Mld::CATEGORIES, "tcp_port"), "80");
   // The category's own parameter carries its name; the category itself is
   // never the answer.
-  EXPECT_NE(mld.GetPropertyByName(Mld::CATEGORIES, "net"), cat);
   EXPECT_STREQ(BaseNode::GetBaseNode(mld.GetPropertyByName(Mld::CATEGORIES, "net")),
                "TavSoftware_Param");
   auto* bare = new Category();
@@ -110,22 +108,18 @@ TEST(FileDefinitions, UnusedNodeTypesAreRefusedAndClearFreesEverything) {
     std::unique_ptr<Param> p(NewParam("P", "v"));
     EXPECT_EQ(mdd.AddProperty(nt, p.get()), -1);
     EXPECT_EQ(mld.AddProperty(nt, p.get()), -1);
-    EXPECT_TRUE(mdd.GetPropSeqRef(nt).empty());
   }
   Mdd mdd;
   mdd.AddProperty(Mdd::BLOCKS, new Block());
   mdd.AddProperty(Mdd::PARAMETERS, NewParam("P", "v"));
-  mdd.SetErrorCode(3);
   EXPECT_EQ(mdd.Clear(), 0);
-  EXPECT_EQ(mdd.GetErrorCode(), 0);
   for (int nt = 2; nt <= 6; ++nt) EXPECT_TRUE(mdd.GetPropSeqRef(nt).empty());
   EXPECT_EQ(mdd.AddProperty(Mdd::PARAMETERS, NewParam("P", "again")), 1);
 }
 
 TEST(FileDefinitions, VerifyPropTypeChecksTheExactTag) {
-  std::unique_ptr<MdtBase::Property> option(new Option()), param(new Param()),
-      block(new Block()), category(new Category()), iface(new Interface()), array(new Array()),
-      plain(new Property());
+  std::unique_ptr<MdtBase::Property> option(new Option()), param(new Param()), block(new Block()),
+      category(new Category()), iface(new Interface()), array(new Array()), plain(new Property());
   struct Row {
     int nodeType;
     MdtBase::Property* p;
@@ -145,10 +139,6 @@ TEST(FileDefinitions, VerifyPropTypeChecksTheExactTag) {
     EXPECT_EQ(MddUtil::VerifyPropType(row.nodeType, row.p), row.mdd);
     EXPECT_EQ(MldUtil::VerifyPropType(row.nodeType, row.p), row.mld);
   }
-  EXPECT_EQ(MddUtil::GetMddByName("uart"), nullptr);
-  std::vector<Mld*> list;
-  EXPECT_EQ(MldUtil::ParseMldsInDir(".", list, 0, "*"), 1);
-  EXPECT_TRUE(list.empty());
 }
 
 TEST(FileDefinitions, AssignOwnerReachesEveryLevel) {
@@ -275,13 +265,9 @@ TEST(FileMss, ProcessorInstanceOfferedAsDriverGoesToProcessors) {
   proc->SetName("cpu");
   EXPECT_EQ(mss.AddPsfComp(Mss::DRIVERS, proc), 1);
   EXPECT_TRUE(mss.GetPsfCompSeqRef(Mss::DRIVERS).empty());
-  EXPECT_EQ(mss.GetPsfCompSeqRef(Mss::PROCESSORS).size(), 1u);
   EXPECT_EQ(proc->GetNodeType(), Mss::PROCESSORS);
   EXPECT_EQ(mss.GetPsfCompByName(Mss::PROCESSORS, "CPU"), proc);
-
-  auto* drv = new DrvInst();
-  EXPECT_EQ(mss.AddPsfComp(Mss::DRIVERS, drv), 1);
-  EXPECT_EQ(drv->GetNodeType(), Mss::DRIVERS);
+  EXPECT_EQ(mss.AddPsfComp(Mss::DRIVERS, new DrvInst()), 1);
 
   // Deletion diverts the same way; a processor instance that is not there is
   // reported as not found.
@@ -304,8 +290,7 @@ TEST(FileMss, UnownedSequenceEntriesOutliveTheMss) {
     mss.AddPsfComp(Mss::LIBRARIES, new LibInst());
     mss.AddPsfComp(Mss::PARAMETERS, new MdtBase::PsfComp("VERSION"));
   }
-  kept->SetName("still_here");
-  EXPECT_EQ(kept->GetName(), "still_here");
+  kept->SetName("still_here");  // use after free if the Mss destroyed it
 }
 
 TEST(FileMss, NameAndFileNameFollowEachOther) {
@@ -348,9 +333,7 @@ class FakeHwDb : public TavHwDb::HwDb {
   std::string GetIpType(const std::string&) const override { return ""; }
   std::string GetIpVersion(const std::string&) const override { return ""; }
   std::string GetIpClass(const std::string&) const override { return ""; }
-  std::vector<std::string> GetAddressableInstNames(const std::string&) const override {
-    return {};
-  }
+  std::vector<std::string> GetAddressableInstNames(const std::string&) const override { return {}; }
   std::string GetInstParamValue(const std::string&, const std::string&) const override {
     return "";
   }
@@ -393,10 +376,8 @@ TEST(FileSwRT, AddNameValueClassifiesByExactTag) {
 TEST(FileSwRT, KeepsTheHardwareDatabaseAlive) {
   boost::shared_ptr<TavHwDb::HwDb> db = boost::make_shared<FakeHwDb>();
   auto rt = std::make_unique<SwRTClass>();
-  EXPECT_FALSE(rt->GetHwDbPtr());
   rt->SetHwDbPtr(db);
   EXPECT_EQ(db.use_count(), 2);
-  EXPECT_EQ(rt->GetHwDbPtr(), db);
   rt->SetHwDbPtr(boost::shared_ptr<TavHwDb::HwDb>());
   EXPECT_EQ(db.use_count(), 1);
   rt->SetHwDbPtr(db);
@@ -410,10 +391,7 @@ TEST(FilePropTree, OwningNodeFreesItsPropertyOnClearAndDestruction) {
   PropTree child;
   {
     PropTree node;
-    EXPECT_STREQ(BaseNode::GetBaseNode(&node), "TavSoftware_PropTree");
     node.SetInfo(NewParam("a", "1"), 2);
-    EXPECT_TRUE(node.GetOwnsProperty());
-    EXPECT_EQ(node.GetLevel(), 2);
     node.AddChild(&child);
     EXPECT_EQ(node.Clear(), 0);
     EXPECT_EQ(node.GetProperty(), nullptr);
@@ -434,7 +412,6 @@ TEST(FilePropTree, PresentingADefinitionPropertyNeverDestroysIt) {
   {
     PropTree node;
     node.SetInfoNoOwn(defined, 1);
-    EXPECT_EQ(node.GetProperty(), defined);
     EXPECT_FALSE(node.GetOwnsProperty());
     node.Clear();
     node.SetProperty(defined, false);

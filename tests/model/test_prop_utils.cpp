@@ -42,15 +42,15 @@ TEST(PropOptionUtil, CheckValueOfStateOptions) {
   EXPECT_EQ(OptionUtil::CheckValue(nullptr, message), -1);
 }
 
-TEST(PropInterfaceUtil, GetPropertyType) {
+TEST(PropInterfaceUtil, LookupsIgnoreCase) {
   const std::pair<const char*, const char*> cases[] = {
-      {"TavSoftware_Property", "PROPERTY"}, {"tavsoftware_function", "FUNCTION"},
-      {"TavSoftware_Param", ""},            {"", ""},
+      {"TavSoftware_Property", "PROPERTY"},
+      {"tavsoftware_function", "FUNCTION"},
+      {"TavSoftware_Param", ""},
+      {"", ""},
   };
   for (const auto& [tag, type] : cases) EXPECT_EQ(InterfaceUtil::GetPropertyType(tag), type) << tag;
-}
 
-TEST(PropInterfaceUtil, GetInterfaceByNameIgnoresCase) {
   Interface a, b;
   a.SetName("Send");
   b.SetName("recv");
@@ -74,24 +74,21 @@ Interface* NewInterface(const char* name) {
   return iface;
 }
 
-TEST(PropInterfaceUtil, PrintInterfaceListWritesNamedInterfaces) {
-  PropSeq seq;
-  std::unique_ptr<Interface> full(NewInterface("io"));
-  std::unique_ptr<Interface> nameless(NewInterface(""));
+TEST(PropInterfaceUtil, PrintInterfaceListWritesNamedInterfacesOnly) {
+  std::unique_ptr<Interface> full(NewInterface("io")), nameless(NewInterface(""));
   Param stranger("p");
-  seq.push_back(full.get());
-  seq.push_back(nameless.get());
-  seq.push_back(&stranger);
+  PropSeq seq{full.get(), nameless.get(), &stranger};
 
   std::ostringstream out;
   MdtBase::UtStreamWriter writer(out);
   InterfaceUtil::PrintInterfaceList(seq, "", &writer);
   const std::string text = out.str();
-  EXPECT_NE(text.find(" INTERFACE io\n"), std::string::npos) << text;
-  EXPECT_NE(text.find("why fast\n PROPERTY mode = fast\n"), std::string::npos) << text;
-  EXPECT_NE(text.find(" FUNCTION send = uart_send\n"), std::string::npos) << text;
-  EXPECT_LT(text.find(" INTERFACE io"), text.find(" PROPERTY mode"));
-  EXPECT_LT(text.find(" PROPERTY mode"), text.find(" FUNCTION send"));
+  const size_t head = text.find(" INTERFACE io\n"),
+               prop = text.find("why fast\n PROPERTY mode = fast\n"),
+               fn = text.find(" FUNCTION send = uart_send\n");
+  ASSERT_NE(fn, std::string::npos) << text;
+  EXPECT_LT(head, prop) << text;
+  EXPECT_LT(prop, fn) << text;
   // The nameless interface and the stranger write nothing.
   EXPECT_EQ(text.find(" INTERFACE", 1), std::string::npos) << text;
   EXPECT_EQ(text.find("PROPERTY mode"), text.rfind("PROPERTY mode")) << text;
