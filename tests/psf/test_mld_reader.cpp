@@ -12,30 +12,18 @@
 #include "test_mdd_support.h"
 
 using namespace TavSoftware;
-using tavtest::ReaderMsgs;
-using tavtest::ValueAs;
+using tavtest::CompNames;
+using tavtest::MsgRow;
+using tavtest::Names;
+using tavtest::V;
 using tavtest::ValueOf;
-using V = std::vector<std::string>;
 
 namespace {
 
-class MldReaderTest : public tavtest::ScratchTest {
+class MldReaderTest : public tavtest::DefReaderTest<Mld, &ParseMld::Parse> {
  protected:
-  int Read(const std::string& content) {
-    path = dir.Write("tavfs_v2_1_0.mld", content);
-    return ParseMld::Parse(path, &mld);
-  }
-  int ReadInLibrary(const std::string& body) {
-    return Read("BEGIN LIBRARY l\n" + body + "END LIBRARY\n");
-  }
-  V Msgs() const { return ReaderMsgs(msgs); }
-  PropSeq& Seq(int nt) { return mld.GetPropSeqRef(nt); }
-  const Option* Opt(const char* name) {
-    return dynamic_cast<const Option*>(mld.GetPropertyByName(Mld::OPTIONS, name));
-  }
-
-  Mld mld;
-  std::string path;
+  MldReaderTest() : DefReaderTest("tavfs_v2_1_0.mld", "BEGIN LIBRARY l\n", "END LIBRARY\n") {}
+  Mld& mld = doc;
 };
 
 TEST_F(MldReaderTest, StatementsLandWhereTheyBelong) {
@@ -63,12 +51,10 @@ TEST_F(MldReaderTest, StatementsLandWhereTheyBelong) {
   EXPECT_EQ(rc, 0);
   EXPECT_EQ(Msgs(), V{});
   EXPECT_EQ(mld.GetName(), "mykernel");
-  EXPECT_EQ(mld.GetErrorCode(), 0);
-  EXPECT_EQ(tavtest::Names(Seq(Mld::OPTIONS)), (V{"OS_STATE", "MLD_TYPE"}));
-  EXPECT_EQ(ValueOf(Opt("OS_STATE")), "ACTIVE");
-  EXPECT_EQ(ValueOf(Opt("MLD_TYPE")), "OS");
-  EXPECT_EQ(Opt("MLD_TYPE")->GetLineNum(), 20);
-  EXPECT_EQ(tavtest::Names(Seq(Mld::PARAMETERS)), V{"top"});
+  EXPECT_EQ(Names(Seq(Mld::OPTIONS)), (V{"OS_STATE", "MLD_TYPE"}));
+  EXPECT_EQ(ValueOf(Seq(Mld::OPTIONS)[0]), "ACTIVE");
+  EXPECT_EQ(Seq(Mld::OPTIONS)[1]->GetLineNum(), 20);
+  EXPECT_EQ(Names(Seq(Mld::PARAMETERS)), V{"top"});
 
   ASSERT_EQ(Seq(Mld::CATEGORIES).size(), 1u);
   auto* cat = dynamic_cast<Category*>(Seq(Mld::CATEGORIES)[0]);
@@ -76,32 +62,96 @@ TEST_F(MldReaderTest, StatementsLandWhereTheyBelong) {
   EXPECT_EQ(cat->GetName(), "stdin");  // from its first parameter
   EXPECT_EQ(cat->GetLineNum(), 5);
   EXPECT_EQ(cat->GetOwner(), &mld);
-  EXPECT_EQ(tavtest::Names(cat->GetPropSeqRef(Category::PARAMETERS)), (V{"stdin", "baud"}));
-  EXPECT_EQ(tavtest::Names(cat->GetPropSeqRef(Category::OPTIONS)), V{"DESC"});
-  EXPECT_EQ(ValueOf(cat->GetPropSeqRef(Category::OPTIONS)[0]), "in cat");
-  EXPECT_EQ(tavtest::Names(cat->GetPropSeqRef(Category::PROPERTIES)), V{"note"});
-  EXPECT_EQ(tavtest::CompNames(cat), V{"desc"});
-  EXPECT_EQ(cat->GetPsfCompValueStr("desc"), "hello");
-  EXPECT_EQ(tavtest::Names(cat->GetPropSeqRef(Category::ARRAYS)), V{"handlers"});
+  EXPECT_EQ(Names(cat->GetPropSeqRef(Category::PARAMETERS)), (V{"stdin", "baud"}));
+  EXPECT_EQ(tavtest::Describe(cat->GetPropSeqRef(Category::OPTIONS).at(0)), "str:in cat {}");
+  EXPECT_EQ(Names(cat->GetPropSeqRef(Category::PROPERTIES)), V{"note"});
+  EXPECT_EQ(tavtest::Describe(cat), "none {desc=str:hello}");
+  EXPECT_EQ(Names(cat->GetPropSeqRef(Category::ARRAYS)), V{"handlers"});
   EXPECT_EQ(cat->GetPropSeqRef(Category::PARAMETERS)[1]->GetOwner(), cat);
 
   // An interface inside a category still belongs to the Mld; its property is
   // the interface's, not the category's.
-  EXPECT_EQ(tavtest::Names(Seq(Mld::INTERFACES)), V{"io"});
+  EXPECT_EQ(Names(Seq(Mld::INTERFACES)), V{"io"});
   auto* io = dynamic_cast<Interface*>(Seq(Mld::INTERFACES)[0]);
-  EXPECT_EQ(tavtest::Names(io->GetPropSeqRef(Interface::PROPERTIES)), V{"header"});
-  EXPECT_EQ(tavtest::Names(io->GetPropSeqRef(Interface::FUNCTIONS)), V{"put"});
-  EXPECT_EQ(tavtest::Names(Seq(Mld::ARRAYS)), V{"top_arr"});
+  EXPECT_EQ(Names(io->GetPropSeqRef(Interface::PROPERTIES)), V{"header"});
+  EXPECT_EQ(Names(io->GetPropSeqRef(Interface::FUNCTIONS)), V{"put"});
+  EXPECT_EQ(Names(Seq(Mld::ARRAYS)), V{"top_arr"});
 }
 
-TEST_F(MldReaderTest, TypeFollowsTheEndLine) {
-  EXPECT_EQ(Read("BEGIN LIBRARY mylib\nEND OS\n"), 0);
-  EXPECT_EQ(ValueOf(Opt("MLD_TYPE")), "OS");
-  EXPECT_EQ(mld.GetName(), "mylib");
+// The LIBRARY/OS section: its name, the type written at its END, and the
+// exits that leave no type behind (and record no error code).
+TEST_F(MldReaderTest, LibraryOrOsSection) {
+  const std::string syntax =
+      "E3: Syntax error. Either an invalid Keyword is used in the MLD file or a PARAM/OPTION "
+      "description is extended over multiple lines. Multiple lines descriptions not supported in "
+      "MLDs for PSF version 2.1.0.";
+  const struct {
+    const char* text;
+    int rc, code;  // the result, and the error code recorded in the Mld
+    const char* name;
+    const char* type;
+    V expected;
+  } rows[] = {
+      {"BEGIN LIBRARY mylib\nEND OS\n", 0, 0, "mylib", "OS", {}},
+      {"begin osx Kern\nend os\n", 0, 0, "x", "OS", {}},  // OS is a prefix
+      {"BEGIN OS a\nBEGIN LIBRARY b\nEND LIBRARY\n",
+       1,
+       1,
+       "a",
+       "LIBRARY",
+       {"E2: Using BEGIN LIBRARY again... line ignored"}},
+      {"OPTION DRC = x;\nBEGIN LIBRARY l\nEND LIBRARY\n",
+       1,
+       1,
+       "l",
+       "LIBRARY",
+       {"E1: Cannot use any other OPTION other than psf_version outside BEGIN LIBRARY/OS - END "
+        "LIBRARY/OS category...ignored"}},
+      {"BEGIN LIBRARY l\nPARAM name = p;\n",
+       1,
+       0,
+       "l",
+       "",
+       {"E2: No END LIBRARY/OS found in the MLD file. "}},
+      {"\r\n# only a comment\r\n",
+       1,
+       1,
+       "tavfs_v2_1_0",
+       "",
+       {"E2: No BEGIN LIBRARY or BEGIN OS found in the MLD file. "}},
+      {"BEGIN LIBRARY l\nBEGIN CATEGORY c\nBEGIN\nEND LIBRARY\n",
+       1,
+       0,
+       "l",
+       "",
+       {"E3: BEGIN should be followed by LIBRARY, OS, CATEGORY, INTERFACE or ARRAY"}},
+      {"BEGIN LIBRARY l\nPARAM = x;\nLIBRARY x\nEND LIBRARY\n",
+       2,
+       0,
+       "l",
+       "",
+       {"E2: Empty PARAMETER declaration", syntax}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    msgs.Clear();
+    Mld fresh;
+    EXPECT_EQ(ParseMld::Parse(dir.Write("tavfs_v2_1_0.mld", row.text), &fresh), row.rc);
+    EXPECT_EQ(Msgs(), row.expected);
+    EXPECT_EQ(fresh.GetName(), row.name);
+    // Nothing but the type is stored in the options here.
+    V options;
+    if (*row.type) options.push_back("MLD_TYPE");
+    EXPECT_EQ(Names(fresh.GetPropSeqRef(Mld::OPTIONS)), options);
+    for (const auto* o : fresh.GetPropSeqRef(Mld::OPTIONS)) EXPECT_EQ(ValueOf(o), row.type);
+    EXPECT_EQ(fresh.GetErrorCode(), row.code);
+    for (const auto* p : fresh.GetPropSeqRef(Mld::PARAMETERS))  // owners only on a normal exit
+      EXPECT_EQ(p->GetOwner() == nullptr, row.rc != row.code);
+  }
 }
 
 TEST_F(MldReaderTest, OptionValues) {
-  int rc = ReadInLibrary(
+  int rc = ReadIn(
       "OPTION BSP = x y;\n"
       "OPTION BSPX = x;\n"
       "OPTION requires_os = (a b);\n"
@@ -113,24 +163,15 @@ TEST_F(MldReaderTest, OptionValues) {
                       "APP_COMPILER_FLAGS, APP_LINKER_FLAGS, BSP, COPYFILES, COMPILE_BSP, DRC, "
                       "DESC, DEPENDS, LIBRARY_STATE, OS_STATE, REQUIRES_INTERFACE, REQUIRES_OS, "
                       "SUPPORTED_PERIPHERALS.\n"});
-  EXPECT_NE(ValueAs<MdtBase::StrVal>(Opt("BSP")), nullptr);
-  EXPECT_EQ(ValueOf(Opt("BSP")), "x y");
-  EXPECT_NE(ValueAs<MdtBase::StrVal>(Opt("BSPX")), nullptr);
-  ASSERT_NE(ValueAs<MdtBase::ListStrVal>(Opt("REQUIRES_OS")), nullptr);
-  EXPECT_EQ(ValueAs<MdtBase::ListStrVal>(Opt("REQUIRES_OS"))->GetList(),
-            (std::vector<String>{"a", "b"}));
-  EXPECT_EQ(ValueOf(Opt("DESC")), "keep\\n");  // escapes stay as written
-  EXPECT_EQ(ValueOf(Opt("LIBRARY_STATE")), "DEPRECATED");
+  V got;
+  for (const auto* o : Seq(Mld::OPTIONS)) got.push_back(o->GetName() + " " + tavtest::Typed(o));
+  // Escapes in DESC stay as written.
+  EXPECT_EQ(got, (V{"BSP str:x y", "BSPX str:x", "REQUIRES_OS list:a|b", "APP_LINKER_FLAGS str:-lm",
+                    "DESC str:keep\\n", "LIBRARY_STATE str:DEPRECATED", "MLD_TYPE str:LIBRARY"}));
 }
-
-struct MsgRow {
-  const char* body;
-  V expected;
-};
 
 TEST_F(MldReaderTest, MessagesOfRejectedStatements) {
   const MsgRow rows[] = {
-      {"BEGIN LIBRARY again\n", {"E2: Using BEGIN LIBRARY again... line ignored"}},
       {"BEGIN OS again\n", {"E2: Using BEGIN OS again... line ignored"}},
       {"END LIBRARY\nEND LIBRARY\nBEGIN OS\n",
        {"E3: Cannot use END LIBRARY without using BEGIN LIBRARY",
@@ -154,131 +195,58 @@ TEST_F(MldReaderTest, MessagesOfRejectedStatements) {
       {"OPTION OS_STATE = gone;\n", {"E2: Unknown OS_STATE value GONE"}},
       {"BEGIN FOO\nEND FOO\nPROPERTY dropped = 1;\n", {}},
   };
-  for (const MsgRow& row : rows) {
-    SCOPED_TRACE(row.body);
-    msgs.Clear();
-    Mld fresh;
-    path = dir.Write("t.mld", std::string("BEGIN LIBRARY l\n") + row.body + "END LIBRARY\n");
-    int rc = ParseMld::Parse(path, &fresh);
-    EXPECT_EQ(Msgs(), row.expected);
-    EXPECT_EQ(rc, static_cast<int>(row.expected.size()));
-  }
-}
-
-TEST_F(MldReaderTest, OptionOutsideTheLibrary) {
-  EXPECT_EQ(Read("OPTION DRC = x;\nBEGIN LIBRARY l\nEND LIBRARY\n"), 1);
-  EXPECT_EQ(Msgs(), V{"E1: Cannot use any other OPTION other than psf_version outside BEGIN "
-                      "LIBRARY/OS - END LIBRARY/OS category...ignored"});
-  EXPECT_EQ(tavtest::Names(Seq(Mld::OPTIONS)), V{"MLD_TYPE"});
-}
-
-TEST_F(MldReaderTest, SecondBeginKeepsTheFirstName) {
-  EXPECT_EQ(Read("BEGIN OS a\nBEGIN LIBRARY b\nEND LIBRARY\n"), 1);
-  EXPECT_EQ(Msgs(), V{"E2: Using BEGIN LIBRARY again... line ignored"});
-  EXPECT_EQ(mld.GetName(), "a");
-}
-
-TEST_F(MldReaderTest, OsIsAPrefix) {
-  EXPECT_EQ(Read("begin osx Kern\nend os\n"), 0);
-  EXPECT_EQ(mld.GetName(), "x");
-}
-
-TEST_F(MldReaderTest, FatalExits) {
-  EXPECT_EQ(Read("BEGIN LIBRARY l\nPARAM name = p;\n"), 1);
-  EXPECT_EQ(Msgs(), V{"E2: No END LIBRARY/OS found in the MLD file. "});
-  EXPECT_EQ(Opt("MLD_TYPE"), nullptr);
-  EXPECT_EQ(Seq(Mld::PARAMETERS)[0]->GetOwner(), nullptr);
-
-  msgs.Clear();
-  Mld second;
-  path = dir.Write("b.mld", "BEGIN LIBRARY l\nBEGIN CATEGORY c\nBEGIN\nEND LIBRARY\n");
-  EXPECT_EQ(ParseMld::Parse(path, &second), 1);
-  EXPECT_EQ(Msgs(), V{"E3: BEGIN should be followed by LIBRARY, OS, CATEGORY, INTERFACE or ARRAY"});
-
-  msgs.Clear();
-  Mld third;
-  path = dir.Write("c.mld", "BEGIN LIBRARY l\nPARAM = x;\nLIBRARY x\nEND LIBRARY\n");
-  EXPECT_EQ(ParseMld::Parse(path, &third), 2);
-  EXPECT_EQ(Msgs(), (V{"E2: Empty PARAMETER declaration",
-                       "E3: Syntax error. Either an invalid Keyword is used in the MLD file or a "
-                       "PARAM/OPTION description is extended over multiple lines. Multiple lines "
-                       "descriptions not supported in MLDs for PSF version 2.1.0."}));
-  EXPECT_EQ(third.GetErrorCode(), 0);
-}
-
-TEST_F(MldReaderTest, BadFiles) {
-  EXPECT_EQ(ParseMld::Parse(dir / "none.mld", &mld), 2);
-  EXPECT_EQ(msgs.Count(MsgSeverity::kError), 1u);
-  EXPECT_EQ(ParseMld::Parse(dir.Write("x.mld", ""), nullptr), -1);
-  msgs.Clear();
-  EXPECT_EQ(Read("\r\n# only a comment\r\n"), 1);
-  EXPECT_EQ(Msgs(), V{"E2: No BEGIN LIBRARY or BEGIN OS found in the MLD file. "});
-  msgs.Clear();
-  Mld other;
-  std::string body =
-      std::string("BEGIN LIBRARY l\r\nPARAM name = a") + '\0' + "b, DESC = \"\xc3(\r\nEND LIBRARY";
-  EXPECT_EQ(ParseMld::Parse(dir.Write("n.mld", body), &other), 0);
-  ASSERT_EQ(other.GetPropSeqRef(Mld::PARAMETERS).size(), 1u);
-  EXPECT_EQ(other.GetPropSeqRef(Mld::PARAMETERS)[0]->GetPsfCompValueStr("DESC"), "\xc3(");
+  CheckRows(rows);
 }
 
 TEST_F(MldReaderTest, SectionsLeftOpenAreFreedAndReported) {
-  EXPECT_EQ(Read("BEGIN LIBRARY l\nBEGIN CATEGORY c\nPARAM name = p;\nBEGIN INTERFACE i\n"
-                 "BEGIN ARRAY a\nEND LIBRARY\n"),
-            0);
+  EXPECT_EQ(ReadIn("BEGIN CATEGORY c\nPARAM name = p;\nBEGIN INTERFACE i\nBEGIN ARRAY a\n"), 0);
   EXPECT_EQ(Msgs(), (V{"W6: No END CATEGORY found in the MLD file. The CATEGORY is ignored",
                        "W6: No END INTERFACE found in the MLD file. The INTERFACE is ignored",
                        "W6: No END ARRAY found in the MLD file. The ARRAY is ignored"}));
   EXPECT_TRUE(Seq(Mld::CATEGORIES).empty());
 }
 
-TEST_F(MldReaderTest, UtilWrappers) {
-  path = dir.Write("u.mld", "BEGIN LIBRARY l\nEND LIBRARY\n");
+TEST_F(MldReaderTest, ArrayInsideCategoryTakesItsOwnParameters) {
+  EXPECT_EQ(ReadIn("BEGIN CATEGORY c\nBEGIN ARRAY a\nPARAM name = col;\nPROPERTY size = 2;\n"
+                   "END ARRAY\nPARAM name = own;\nEND CATEGORY\n"),
+            0);
+  auto* cat = dynamic_cast<Category*>(Seq(Mld::CATEGORIES)[0]);
+  EXPECT_EQ(cat->GetName(), "own");
+  EXPECT_TRUE(cat->GetPropSeqRef(Category::PROPERTIES).empty());
+  EXPECT_TRUE(CompNames(cat).empty());
+  auto* arr = dynamic_cast<Array*>(cat->GetPropSeqRef(Category::ARRAYS)[0]);
+  EXPECT_EQ(Names(arr->GetPropSeqRef(Array::PARAMETERS)), V{"col"});
+  EXPECT_EQ(Names(arr->GetPropSeqRef(Array::PROPERTIES)), V{"size"});
+}
+
+TEST_F(MldReaderTest, BadFilesAndWrappers) {
+  EXPECT_EQ(ParseMld::Parse(dir / "none.mld", &mld), 2);
+  EXPECT_EQ(msgs.Count(MsgSeverity::kError), 1u);
+  EXPECT_EQ(ParseMld::Parse(dir.Write("x.mld", ""), nullptr), -1);
+  std::string body =
+      std::string("BEGIN LIBRARY l\r\nPARAM name = a") + '\0' + "b, DESC = \"\xc3(\r\nEND LIBRARY";
+  EXPECT_EQ(Read(body), 0);
+  ASSERT_EQ(Seq(Mld::PARAMETERS).size(), 1u);
+  EXPECT_EQ(Seq(Mld::PARAMETERS)[0]->GetName(), std::string("a\0b", 3));
+  EXPECT_EQ(Seq(Mld::PARAMETERS)[0]->GetPsfCompValueStr("DESC"), "\xc3(");
+
   int status = -5;
   std::unique_ptr<Mld> read(MldUtil::Parse(path, status));
   ASSERT_NE(read, nullptr);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(read->GetName(), "l");
-  EXPECT_EQ(MldUtil::Parse(path, &mld), 0);
+  Mld other;
+  EXPECT_EQ(MldUtil::Parse(path, &other), 0);
   EXPECT_EQ(MldUtil::Parse(path, static_cast<Mld*>(nullptr)), -1);
 }
 
-}  // namespace
-
-namespace {
-
-TEST_F(MldReaderTest, ArrayInsideCategoryTakesItsOwnParameters) {
-  EXPECT_EQ(ReadInLibrary("BEGIN CATEGORY c\nBEGIN ARRAY a\nPARAM name = col;\nPROPERTY size = 2;\n"
-                          "END ARRAY\nPARAM name = own;\nEND CATEGORY\n"),
-            0);
-  auto* cat = dynamic_cast<Category*>(Seq(Mld::CATEGORIES)[0]);
-  EXPECT_EQ(cat->GetName(), "own");
-  EXPECT_TRUE(cat->GetPropSeqRef(Category::PROPERTIES).empty());
-  EXPECT_TRUE(tavtest::CompNames(cat).empty());
-  auto* arr = dynamic_cast<Array*>(cat->GetPropSeqRef(Category::ARRAYS)[0]);
-  EXPECT_EQ(tavtest::Names(arr->GetPropSeqRef(Array::PARAMETERS)), V{"col"});
-  EXPECT_EQ(tavtest::Names(arr->GetPropSeqRef(Array::PROPERTIES)), V{"size"});
-}
-
 TEST_F(MldReaderTest, SurvivesScrambledStatements) {
-  const char* pieces[] = {"BEGIN ", "END ",    "LIBRARY ", "OS ",       "CATEGORY ", "INTERFACE ",
-                          "ARRAY ", "OPTION ", "PARAM ",   "PROPERTY ", "FUNCTION ", "name",
-                          "value",  "default", "size",     "=",         ",",         ";",
-                          "(",      ")",       "\"",       "#",         " ",         "x",
-                          "VALUES", "DEP"};
-  unsigned seed = 777;
-  auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7fff; };
-  for (int file = 0; file < 20; ++file) {
-    std::string text;
-    for (int line = 0; line < 200; ++line) {
-      text += (next() % 3 == 0) ? "PARAM " : (next() % 2 ? "PROPERTY " : "BEGIN ");
-      for (unsigned n = 1 + next() % 12; n > 0; --n) text += pieces[next() % std::size(pieces)];
-      text += "\n";
-    }
-    Mld scrambled;
-    msgs.Clear();
-    EXPECT_NE(ParseMld::Parse(dir.Write("s.mld", "BEGIN OS o\n" + text), &scrambled), -1);
-  }
+  const char* const pieces[] = {
+      "BEGIN ",  "END ",   "LIBRARY ",  "OS ",       "CATEGORY ", "INTERFACE ", "ARRAY ",
+      "OPTION ", "PARAM ", "PROPERTY ", "FUNCTION ", "name",      "value",      "default",
+      "size",    "=",      ",",         ";",         "(",         ")",          "\"",
+      "#",       " ",      "x",         "VALUES",    "DEP"};
+  SurvivesScrambled(pieces, 777);
 }
 
 }  // namespace
