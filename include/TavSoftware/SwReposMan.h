@@ -44,8 +44,8 @@ class TAVSW_API SwReposMan : public MdtBase::BaseNode {
   // order; the size of `out`.
   int GetSwCoreSeqRef(std::vector<SwCore*>& out);
   // Scans every repository again for core directories not yet listed
-  // (SwRepos::ParsePsfFiles(1) and (2)) and then reads every core's
-  // definition file; the summed counts of the scans. `text` is not used.
+  // (SwRepos::ParsePsfFiles(1) and (2)); the summed counts of the scans.
+  // Definition files are still read on first use. `text` is not used.
   int ParsePsfFiles(const String& text = String());
   // The sum of every repository's Rescan().
   int Rescan();
