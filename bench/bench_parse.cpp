@@ -2,6 +2,7 @@
 // files, beside the time to read the same bytes and split them into lines.
 // The ratio of the two says how much the readers add to plain I/O.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <filesystem>
 #include <fstream>
@@ -135,21 +136,31 @@ void ReadLines(benchmark::State& state, const std::string& path) {
   state.SetBytesProcessed(state.iterations() * SizeOf(path));
 }
 
+// Bytes the allocator hands out at the moment.
+size_t HeapInUse() { return ::mallinfo2().uordblks; }
+
 template <class File, class Reader>
 void Parse(benchmark::State& state, const std::string& path) {
   MsgCapture quiet;  // a broken generator would otherwise flood stderr
+  size_t treeBytes = 0;
   for (auto _ : state) {
+    const size_t before = HeapInUse();
     auto file = std::make_unique<File>();
     int rc = Reader::Parse(path, file.get());
     if (rc != 0) {
       state.SkipWithError("the generated file did not parse cleanly");
       break;
     }
-    state.PauseTiming();  // destroying the tree is not reading
+    state.PauseTiming();  // measuring and destroying the tree is not reading
+    treeBytes = HeapInUse() - before;
     file.reset();
     state.ResumeTiming();
   }
   state.SetBytesProcessed(state.iterations() * SizeOf(path));
+  // Memory: what the tree read from the file holds, per byte of input.
+  state.counters["tree_MiB"] = static_cast<double>(treeBytes) / (1024.0 * 1024.0);
+  state.counters["heap_per_input_byte"] =
+      static_cast<double>(treeBytes) / static_cast<double>(SizeOf(path));
 }
 
 void BM_ReadLines_Mdd(benchmark::State& s) { ReadLines(s, TheFiles().mdd); }

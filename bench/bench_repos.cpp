@@ -1,6 +1,7 @@
 // Repository scanning, core lookups and reading every definition file over a
 // generated repository of 5,000 cores.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -102,19 +103,27 @@ bool ScanIsLazyAndComplete(SwReposMan& man, benchmark::State& state) {
   return true;
 }
 
+// Bytes the allocator hands out at the moment.
+size_t HeapInUse() { return ::mallinfo2().uordblks; }
+
 void BM_Scan(benchmark::State& state) {
   Repo();
   std::unique_ptr<SwReposMan> man;
+  size_t heap = 0;
   for (auto _ : state) {
+    const size_t before = HeapInUse();
     man = ScanRepo();
     benchmark::DoNotOptimize(man.get());
     state.PauseTiming();
+    heap = HeapInUse() - before;
     bool ok = ScanIsLazyAndComplete(*man, state);
     man.reset();
     state.ResumeTiming();
     if (!ok) break;
   }
   state.counters["cores"] = kNames * kVersions;
+  // Memory: what the scanned repository holds, per core.
+  state.counters["heap_bytes_per_core"] = static_cast<double>(heap) / (kNames * kVersions);
 }
 BENCHMARK(BM_Scan)->Unit(benchmark::kMillisecond);
 
@@ -151,6 +160,7 @@ void BM_LookupWithVersion(benchmark::State& state) {
 BENCHMARK(BM_LookupWithVersion);
 
 void BM_ParseAllDefinitions(benchmark::State& state) {
+  size_t heap = 0;
   for (auto _ : state) {
     state.PauseTiming();
     auto man = ScanRepo();
@@ -158,10 +168,12 @@ void BM_ParseAllDefinitions(benchmark::State& state) {
     Port_MsgManData::ResetErrorCount();
     state.ResumeTiming();
     if (!ok) break;
+    const size_t before = HeapInUse();
     for (SwRepos* r : man->GetSwReposSeqRef())
       for (SwCore* c : r->GetSwCoreSeqRef())
         benchmark::DoNotOptimize(c->GetPsfFileObj(c->GetPsfKind()));
     state.PauseTiming();
+    heap = HeapInUse() - before;
     if (Port_MsgManData::GetErrorCount() != 0) {
       state.SkipWithError("generated definition files did not read cleanly");
       break;
@@ -170,6 +182,8 @@ void BM_ParseAllDefinitions(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["files"] = kNames * kVersions;
+  // Memory: what the definitions read hold, per file.
+  state.counters["heap_bytes_per_file"] = static_cast<double>(heap) / (kNames * kVersions);
 }
 BENCHMARK(BM_ParseAllDefinitions)->Unit(benchmark::kMillisecond);
 

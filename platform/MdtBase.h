@@ -64,7 +64,7 @@ class TAVSW_API BaseNode {
  private:
   // The chain is as deep as the class tree; a fixed array saves an
   // allocation per node.
-  static constexpr int kMaxTags = 8;
+  static constexpr int kMaxTags = 6;
   const char* tags_[kMaxTags] = {};
   int numTags_ = 0;
   BaseNode* owner_ = nullptr;
