@@ -227,10 +227,15 @@ TEST_F(CompTest, ProcessorAddDelAndLibraryLikeEditsAreSilent) {
 TEST_F(CompTest, EachComponentRegistersItsTagAfterItsBases) {
   Processor proc;
   Os os;
-  for (const char* tag : {"TavSoftware_ProcInst", "TavSoftware_DrvInst", "MdtBas_PsfComp"})
+  // The deepest chains of the library: every tag is kept, the last is the class.
+  for (const char* tag : {"MdtBas_NameValue", "MdtBas_PsfComp", "TavSoftware_DrvInst",
+                          "TavSoftware_ProcInst", "TavSoftware_Processor"})
     EXPECT_TRUE(BaseNode::IsBaseNodeType(&proc, tag)) << tag;
-  for (const char* tag : {"TavSoftware_OsInst", "TavSoftware_LibInst"})
+  for (const char* tag : {"MdtBas_NameValue", "MdtBas_PsfComp", "TavSoftware_LibInst",
+                          "TavSoftware_OsInst", "TavSoftware_Os"})
     EXPECT_TRUE(BaseNode::IsBaseNodeType(&os, tag)) << tag;
+  EXPECT_STREQ(BaseNode::GetBaseNode(&proc), "TavSoftware_Processor");
+  EXPECT_STREQ(BaseNode::GetBaseNode(&os), "TavSoftware_Os");
 }
 
 TEST_F(CompTest, ComponentsFreeTheirSequencesButNotTheirLinks) {
