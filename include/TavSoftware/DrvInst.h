@@ -71,8 +71,9 @@ class TAVSW_API DrvInst : public MdtBase::PsfComp {
   // owner (the core that read it); CORE stores the core itself; null clears
   // the link. Other values are ignored.
   void SetBaseNodePtr(int nodeType, MdtBase::BaseNode* node);
-  // CORE: the core; DEFINITION: the core's definition file (null while no
-  // core lookup is available); null otherwise.
+  // CORE: the core; DEFINITION: the core's Mdd, read on first use (null
+  // without a core, when the link is no core, or when the file cannot be
+  // had); null for other values.
   virtual MdtBase::BaseNode* GetBaseNodePtr(int nodeType) const;
 
   // The instance's own property, else the property of the corresponding
