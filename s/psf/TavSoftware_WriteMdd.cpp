@@ -4,6 +4,7 @@
 #include "Mdd.h"
 #include "MddUtil.h"
 #include "WriteMdd.h"
+#include "psf/WriteStamps.h"
 
 namespace TavSoftware {
 
@@ -13,32 +14,7 @@ using MdtBase::UtStreamWriter;
 
 Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
 
-// Stamps written nodes with the new file and line, and can give them their
-// old ones back when the write fails, so that no node points at a file that
-// was never written.
-class WriteStamps {
- public:
-  void Stamp(MdtBase::PsfComp* node, const UtStreamWriter* writer) {
-    if (!node) return;
-    saved_.push_back({node, node->GetFileNameStr(), node->GetLineNum()});
-    MdtBase::BaseWriter::SetFileInfo(node, writer);
-  }
-  void Undo() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      it->node->SetFileName(it->file);
-      it->node->SetLineNum(it->line);
-    }
-    saved_.clear();
-  }
-
- private:
-  struct Saved {
-    MdtBase::PsfComp* node;
-    String file;
-    int line;
-  };
-  std::vector<Saved> saved_;
-};
+using detail::WriteStamps;
 
 void WriteSection(const char* title, UtStreamWriter* writer) {
   writer->writeline("");
