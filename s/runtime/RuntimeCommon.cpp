@@ -1,0 +1,77 @@
+#include "runtime/RuntimeCommon.h"
+
+#include "DrvInst.h"
+#include "LibInst.h"
+
+namespace TavSoftware::rt {
+
+bool InNames(std::string_view name, std::initializer_list<const char*> names) {
+  for (const char* n : names)
+    if (Eq(name, n)) return true;
+  return false;
+}
+
+const DrvInst* AsDrvInst(const MdtBase::BaseNode* node) {
+  return MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_DrvInst")
+             ? static_cast<const DrvInst*>(node)
+             : nullptr;
+}
+DrvInst* AsDrvInst(MdtBase::BaseNode* node) {
+  return const_cast<DrvInst*>(AsDrvInst(static_cast<const MdtBase::BaseNode*>(node)));
+}
+const LibInst* AsLibInst(const MdtBase::BaseNode* node) {
+  return MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_LibInst")
+             ? static_cast<const LibInst*>(node)
+             : nullptr;
+}
+LibInst* AsLibInst(MdtBase::BaseNode* node) {
+  return const_cast<LibInst*>(AsLibInst(static_cast<const MdtBase::BaseNode*>(node)));
+}
+
+const PropSeq& InstSeq(const MdtBase::BaseNode* comp, int nodeType) {
+  static const PropSeq kEmpty;
+  if (const DrvInst* d = AsDrvInst(comp)) return d->GetPropSeqRef(nodeType);
+  if (const LibInst* l = AsLibInst(comp)) return l->GetPropSeqRef(nodeType);
+  return kEmpty;
+}
+
+PropSeq* InstSeqMutable(MdtBase::BaseNode* comp, int nodeType) {
+  if (DrvInst* d = AsDrvInst(comp)) return &d->GetPropSeqRef(nodeType);
+  if (LibInst* l = AsLibInst(comp)) return &l->GetPropSeqRef(nodeType);
+  return nullptr;
+}
+
+String InstParamValue(const MdtBase::BaseNode* comp, const String& name) {
+  const MdtBase::Property* p = MdtBase::PropertyUtil::GetPropertyByName(InstSeq(comp, 1), name, 0);
+  return p ? p->GetValueStr() : String();
+}
+
+String CoreDirName(const String& name, const String& version) {
+  if (version.empty()) return name;
+  String v = version;
+  v.ReplaceChars(".", '_');
+  while (!v.empty() && v.back() == '_') v.pop_back();
+  return name + "_v" + v;
+}
+
+String DirWithSlash(const String& dir) {
+  if (dir.empty() || dir.back() == Port::FileName::GetPathSeparator()) return dir;
+  return dir + Port::FileName::GetPathSeparator();
+}
+
+void CopyCompBase(const MdtBase::PsfComp* src, MdtBase::PsfComp* dst) {
+  if (!src || !dst || src == dst) return;
+  dst->MdtBase::NameValue::SetName(src->GetName());
+  dst->SetMdtValuePtr(src->GetMdtValuePtr() ? src->GetMdtValuePtr()->Clone() : nullptr);
+  dst->SetComment(src->GetComment());
+  dst->SetFileName(src->GetFileNameStr());
+  dst->SetLineNum(src->GetLineNum());
+  dst->SetLocInFile(src->GetLocInFile());
+}
+
+void StampNodeTypes(PropSeq& seq, int nodeType) {
+  for (MdtBase::Property* p : seq)
+    if (p) p->SetNodeType(nodeType);
+}
+
+}  // namespace TavSoftware::rt
