@@ -3,7 +3,7 @@
 # controller, on-chip RAM, and the tavfs file system on a RAM disk.
 
 PARAMETER VERSION = 2.2.0
-PARAMETER HW_SPEC_FILE = hw/system.hwd
+PARAMETER HW_SPEC_FILE = hw/system.json
 
 BEGIN OS
  PARAMETER OS_NAME = standalone

@@ -1,0 +1,304 @@
+#include "HwDbFile.h"
+
+#include <boost/make_shared.hpp>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "Port.h"
+
+namespace TavHwDb {
+
+namespace {
+
+Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(Port::String::Lower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// A JSON value as read, numbers kept as their text. nlohmann's own DOM would
+// turn 1.50 into 1.5; a hardware parameter must keep what its author wrote.
+struct JVal {
+  enum Kind { kNull, kBool, kNumber, kString, kArray, kObject } kind = kNull;
+  std::string text;  // number text or string
+  std::vector<JVal> items;
+  std::vector<std::string> keys;  // for objects, parallel to items
+};
+
+// Deep nesting is never meaningful here and would make the destructor of a
+// hostile document recurse without bound.
+constexpr size_t kMaxDepth = 64;
+
+class Builder : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  bool null() override { return Add(JVal{}); }
+  bool boolean(bool b) override { return Add(JVal{JVal::kBool, b ? "true" : "false", {}, {}}); }
+  bool number_integer(number_integer_t v) override { return Number(std::to_string(v)); }
+  bool number_unsigned(number_unsigned_t v) override { return Number(std::to_string(v)); }
+  bool number_float(number_float_t, const string_t& raw) override { return Number(raw); }
+  bool string(string_t& s) override { return Add(JVal{JVal::kString, s, {}, {}}); }
+  bool binary(binary_t&) override { return Add(JVal{}); }
+  bool start_object(std::size_t) override { return Open(JVal::kObject); }
+  bool key(string_t& k) override {
+    pendingKey_ = k;
+    return true;
+  }
+  bool end_object() override { return Close(); }
+  bool start_array(std::size_t) override { return Open(JVal::kArray); }
+  bool end_array() override { return Close(); }
+  bool parse_error(std::size_t pos, const std::string&,
+                   const nlohmann::detail::exception& e) override {
+    errorPos_ = pos;
+    errorText_ = e.what();
+    return false;
+  }
+
+  JVal root;
+  std::size_t errorPos_ = 0;
+  std::string errorText_;
+
+ private:
+  bool Number(const std::string& text) { return Add(JVal{JVal::kNumber, text, {}, {}}); }
+  bool Add(JVal v) {
+    if (stack_.empty()) {
+      root = std::move(v);
+      return true;
+    }
+    JVal& top = stack_.back();
+    if (top.kind == JVal::kObject) top.keys.push_back(pendingKey_);
+    top.items.push_back(std::move(v));
+    return true;
+  }
+  bool Open(JVal::Kind kind) {
+    if (stack_.size() >= kMaxDepth) {
+      errorText_ = "nesting deeper than 64 levels";
+      tooDeep_ = true;
+      return false;
+    }
+    keyStack_.push_back(pendingKey_);
+    stack_.push_back(JVal{kind, {}, {}, {}});
+    return true;
+  }
+  bool Close() {
+    JVal done = std::move(stack_.back());
+    stack_.pop_back();
+    // The key this container was opened under is the one it is stored as.
+    pendingKey_ = keyStack_.back();
+    keyStack_.pop_back();
+    if (stack_.empty()) {
+      root = std::move(done);
+      return true;
+    }
+    JVal& top = stack_.back();
+    if (top.kind == JVal::kObject) top.keys.push_back(pendingKey_);
+    top.items.push_back(std::move(done));
+    return true;
+  }
+  std::vector<JVal> stack_;
+  std::vector<std::string> keyStack_;
+  std::string pendingKey_;
+
+ public:
+  bool tooDeep_ = false;
+};
+
+// The first problem found, as "<path>: <what>"; validation stops there.
+struct Invalid : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+const char* KindName(JVal::Kind k) {
+  switch (k) {
+    case JVal::kNull: return "null";
+    case JVal::kBool: return "a boolean";
+    case JVal::kNumber: return "a number";
+    case JVal::kString: return "a string";
+    case JVal::kArray: return "an array";
+    case JVal::kObject: return "an object";
+  }
+  return "a value";
+}
+
+void Expect(const JVal& v, JVal::Kind kind, const std::string& path) {
+  if (v.kind != kind)
+    throw Invalid(path + ": expected " + KindName(kind) + ", found " + KindName(v.kind));
+}
+
+// Walks an object's members: known keys to `take`, unknown ones warned about,
+// a key given twice refused.
+template <class Take>
+void Members(const JVal& obj, const std::string& path, const std::string& file,
+             std::initializer_list<const char*> known, Take take) {
+  std::set<std::string> seen;
+  for (size_t i = 0; i < obj.items.size(); ++i) {
+    const std::string& k = obj.keys[i];
+    if (!seen.insert(k).second) throw Invalid(path + ": key \"" + k + "\" given twice");
+    bool isKnown = false;
+    for (const char* name : known) isKnown = isKnown || k == name;
+    if (isKnown)
+      take(k, obj.items[i]);
+    else
+      Msg().issueWarning("%s - %s: unknown key \"%s\" ignored\n", file.c_str(), path.c_str(),
+                         k.c_str());
+  }
+}
+
+}  // namespace
+
+boost::shared_ptr<HwDbFile> HwDbFile::Read(const std::string& path, int& errors) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in || !Port::File::isfile(path)) {
+    Msg().issueError("Cannot open hardware description \"%s\"\n", path.c_str());
+    errors = 1;
+    return nullptr;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return FromText(text.str(), path, errors);
+}
+
+boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const std::string& name,
+                                               int& errors) {
+  errors = 0;
+  Builder b;
+  if (!nlohmann::json::sax_parse(text, &b, nlohmann::json::input_format_t::json, true)) {
+    const size_t pos = std::min(b.errorPos_ > 0 ? b.errorPos_ - 1 : 0, text.size());
+    int line = 1, column = 1;
+    for (size_t i = 0; i < pos; ++i) {
+      if (text[i] == '\n') {
+        ++line;
+        column = 1;
+      } else {
+        ++column;
+      }
+    }
+    std::string what = b.errorText_;
+    // nlohmann prefixes its own position; ours is given above.
+    size_t colon = what.find("column");
+    colon = colon == std::string::npos ? std::string::npos : what.find(": ", colon);
+    if (colon != std::string::npos) what = what.substr(colon + 2);
+    if (b.tooDeep_)
+      Msg().issueError("%s - %s\n", name.c_str(), what.c_str());
+    else
+      Msg().issueError("%s line %d - column %d: malformed JSON: %s\n", name.c_str(), line, column,
+                       what.c_str());
+    errors = 1;
+    return nullptr;
+  }
+
+  boost::shared_ptr<HwDbFile> db(new HwDbFile());
+  try {
+    Expect(b.root, JVal::kObject, "(top)");
+    bool haveFormat = false, haveInstances = false;
+    Members(b.root, "(top)", name, {"format", "instances"}, [&](const std::string& k, const JVal& v) {
+      if (k == "format") {
+        if (v.kind != JVal::kNumber || v.text != "1")
+          throw Invalid("format: expected 1, the only format there is");
+        haveFormat = true;
+        return;
+      }
+      haveInstances = true;
+      Expect(v, JVal::kArray, "instances");
+      for (size_t i = 0; i < v.items.size(); ++i) {
+        const std::string at = "instances[" + std::to_string(i) + "]";
+        const JVal& o = v.items[i];
+        Expect(o, JVal::kObject, at);
+        Instance inst;
+        Members(o, at, name, {"name", "type", "version", "class", "parameters", "addressable"},
+                [&](const std::string& key, const JVal& f) {
+                  const std::string fp = at + "." + key;
+                  if (key == "parameters") {
+                    Expect(f, JVal::kObject, fp);
+                    std::set<std::string> seen;
+                    for (size_t j = 0; j < f.items.size(); ++j) {
+                      const JVal& pv = f.items[j];
+                      if (pv.kind != JVal::kString && pv.kind != JVal::kNumber)
+                        throw Invalid(fp + "." + f.keys[j] + ": expected a string or a number, found " +
+                                      KindName(pv.kind));
+                      if (!seen.insert(f.keys[j]).second)
+                        throw Invalid(fp + ": key \"" + f.keys[j] + "\" given twice");
+                      inst.parameters.emplace_back(f.keys[j], pv.text);
+                    }
+                  } else if (key == "addressable") {
+                    Expect(f, JVal::kArray, fp);
+                    for (size_t j = 0; j < f.items.size(); ++j) {
+                      Expect(f.items[j], JVal::kString, fp + "[" + std::to_string(j) + "]");
+                      inst.addressable.push_back(f.items[j].text);
+                    }
+                  } else {
+                    Expect(f, JVal::kString, fp);
+                    (key == "name"      ? inst.name
+                     : key == "type"    ? inst.type
+                     : key == "version" ? inst.version
+                                        : inst.ipClass) = f.text;
+                  }
+                });
+        if (inst.name.empty()) throw Invalid(at + ".name: an instance needs a non-empty name");
+        const std::string key = Lower(inst.name);
+        if (db->byName_.count(key))
+          throw Invalid(at + ": instance name \"" + inst.name + "\" is already used");
+        db->byName_[key] = db->insts_.size();
+        db->insts_.push_back(std::move(inst));
+      }
+    });
+    if (!haveFormat) throw Invalid("format: missing; this reader knows format 1");
+    if (!haveInstances) throw Invalid("instances: missing");
+  } catch (const Invalid& e) {
+    Msg().issueError("%s - %s\n", name.c_str(), e.what());
+    errors = 1;
+    return nullptr;
+  }
+  return db;
+}
+
+const HwDbFile::Instance* HwDbFile::Find(const std::string& name) const {
+  auto it = byName_.find(Lower(name));
+  return it == byName_.end() ? nullptr : &insts_[it->second];
+}
+
+std::vector<std::string> HwDbFile::GetProcessorInstNames() const {
+  std::vector<std::string> out;
+  for (const Instance& i : insts_)
+    if (Port::EqualsNoCase(i.ipClass, "PROCESSOR")) out.push_back(i.name);
+  return out;
+}
+
+std::string HwDbFile::GetProcessorIpType(const std::string& p) const { return GetIpType(p); }
+std::string HwDbFile::GetProcessorIpVersion(const std::string& p) const { return GetIpVersion(p); }
+
+std::vector<std::string> HwDbFile::GetAllInstNames() const {
+  std::vector<std::string> out;
+  for (const Instance& i : insts_) out.push_back(i.name);
+  return out;
+}
+
+bool HwDbFile::IsInstPresent(const std::string& inst) const { return Find(inst) != nullptr; }
+
+std::string HwDbFile::GetIpType(const std::string& inst) const {
+  const Instance* i = Find(inst);
+  return i ? i->type : std::string();
+}
+std::string HwDbFile::GetIpVersion(const std::string& inst) const {
+  const Instance* i = Find(inst);
+  return i ? i->version : std::string();
+}
+std::string HwDbFile::GetIpClass(const std::string& inst) const {
+  const Instance* i = Find(inst);
+  return i ? i->ipClass : std::string();
+}
+std::vector<std::string> HwDbFile::GetAddressableInstNames(const std::string& procInst) const {
+  const Instance* i = Find(procInst);
+  return i ? i->addressable : std::vector<std::string>();
+}
+std::string HwDbFile::GetInstParamValue(const std::string& inst, const std::string& param) const {
+  if (const Instance* i = Find(inst))
+    for (const auto& [name, value] : i->parameters)
+      if (Port::EqualsNoCase(name, param)) return value;
+  return std::string();
+}
+
+}  // namespace TavHwDb
