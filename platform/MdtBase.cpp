@@ -295,7 +295,26 @@ void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* 
 
 PsfComp::PsfComp() { AddBaseNode(this, "MdtBas_PsfComp"); }
 PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, "MdtBas_PsfComp"); }
-PsfComp::~PsfComp() = default;
+PsfComp::~PsfComp() {
+  if (nvs_)
+    for (NameValue* nv : *nvs_) delete nv;
+}
+
+void PsfComp::AddNV(NameValue* nv) {
+  if (!nv) return;
+  if (!nvs_) nvs_ = std::make_unique<std::vector<NameValue*>>();
+  nv->SetOwner(this);
+  nvs_->push_back(nv);
+}
+
+NameValue* PsfComp::GetNVByName(const String& name) const {
+  return nvs_ ? NVUtil::GetNVByName(*nvs_, name, 0) : nullptr;
+}
+
+const std::vector<NameValue*>& PsfComp::GetNVSeqRef() const {
+  static const std::vector<NameValue*> kNone;
+  return nvs_ ? *nvs_ : kNone;
+}
 
 const String& PsfComp::GetFileNameStr() const {
   static const String kEmpty;

@@ -284,11 +284,20 @@ class TAVSW_API PsfComp : public NameValue {
   // A deep copy of name, value, comment and file information as a plain PsfComp.
   PsfComp* ClonePsfComp() const;
 
+  // Name-value entries hung on the node (the runtime model links a component
+  // to its source instance and core this way). The node owns them.
+  void AddNV(NameValue* nv);
+  // The first entry of that name (ignoring case); null when none.
+  NameValue* GetNVByName(const String& name) const;
+  const std::vector<NameValue*>& GetNVSeqRef() const;
+
  private:
   Comment comment_;
   std::shared_ptr<const String> file_;
   int line_ = 0;
   long long loc_ = 0;
+  // Allocated on first use: few nodes carry entries.
+  std::unique_ptr<std::vector<NameValue*>> nvs_;
 };
 
 using PsfCompSeq = std::vector<PsfComp*>;

@@ -48,6 +48,18 @@ class TAVSW_API SwRTClass : public Mss {
   // Keeps `hwDb`; the previous database is released.
   void SetHwDbPtr(const boost::shared_ptr<TavHwDb::HwDb>& hwDb);
 
+  // The MSS the model was built from, when the model read it itself (the
+  // components point into it). The model takes ownership; null releases
+  // nothing. Destroyed with the model.
+  void AdoptSourceMss(Mss* mss);
+  // That MSS, or null when the caller keeps the source.
+  const Mss* GetSourceMss() const;
+  // Keeps a node the model made outside its Mss sequences (the update
+  // stage's processors, OS objects and per-processor drivers) until the
+  // model is destroyed: pointers handed out stay valid across repeated
+  // updates. Takes ownership; null is ignored.
+  void Adopt(MdtBase::BaseNode* node);
+
  private:
   std::unique_ptr<SwRTClassImp> imp_;
 };

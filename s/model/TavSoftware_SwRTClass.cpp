@@ -1,5 +1,7 @@
 #include <array>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 #include "SwRTClass.h"
 
@@ -9,6 +11,8 @@ struct SwRTClassImp {
   // Index = SwRTClass::NodeType; none of these own their entries.
   std::array<NVSeq, SwRTClass::OSES + 1> index;
   boost::shared_ptr<TavHwDb::HwDb> hwDb;
+  std::unique_ptr<Mss> source;
+  std::vector<std::unique_ptr<MdtBase::BaseNode>> adopted;
 };
 
 namespace {
@@ -77,5 +81,15 @@ MdtBase::NameValue* SwRTClass::GetNameValueByName(int nodeType, const String& na
 boost::shared_ptr<TavHwDb::HwDb> SwRTClass::GetHwDbPtr() const { return imp_->hwDb; }
 
 void SwRTClass::SetHwDbPtr(const boost::shared_ptr<TavHwDb::HwDb>& hwDb) { imp_->hwDb = hwDb; }
+
+void SwRTClass::AdoptSourceMss(Mss* mss) {
+  if (mss && mss != imp_->source.get()) imp_->source.reset(mss);
+}
+
+const Mss* SwRTClass::GetSourceMss() const { return imp_->source.get(); }
+
+void SwRTClass::Adopt(MdtBase::BaseNode* node) {
+  if (node) imp_->adopted.emplace_back(node);
+}
 
 }  // namespace TavSoftware
