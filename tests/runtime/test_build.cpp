@@ -1,0 +1,212 @@
+// Building the runtime model and organising it per processor: the clean
+// case, every default substitution, the not-found report and the gating of
+// the stages, repeated updates and ownership.
+#include "Driver.h"
+#include "FakeHwDb.h"
+#include "Library.h"
+#include "OsInst.h"
+#include "Processor.h"
+#include "RuntimeFixture.h"
+#include "SwRTClass.h"
+#include "SwRTUtil.h"
+
+namespace TavSoftware {
+namespace {
+
+using tavtest::FakeHwDb;
+
+class BuildTest : public tavtest::RuntimeTest {
+ protected:
+  void SetUp() override {
+    AddDriver("repo", "drivers", "cpu", "1.00.a",
+              "OPTION supported_peripherals = (cpu);\nPARAM name = default_init, default = boot;\n");
+    AddDriver("repo", "drivers", "uart", "1.00.a",
+              "OPTION supported_peripherals = (uart);\nPARAM name = BAUD, default = 9600;\n");
+    AddDriver("repo", "drivers", "uart", "2.00.a",
+              "OPTION supported_peripherals = (uart);\nPARAM name = BAUD, default = 9600;\n");
+    AddLibrary("repo", "bsp", "standalone", "2.00.a", "OS");
+    AddLibrary("repo", "sw_services", "fs", "1.00.a");
+    hw = tavtest::MakeFakeHwDb();
+    hw->Add("cpu_0", "cpu", "1.00.a", "PROCESSOR").Add("cpu_1", "cpu", "1.00.a", "PROCESSOR");
+    hw->Add("uart_0", "uart", "1.00.a").Add("uart_1", "uart", "1.00.a");
+    hw->Addressable("cpu_0", {"uart_0", "cpu_1", "uart_1"}).Addressable("cpu_1", {"uart_1"});
+  }
+  // Builds the model of `text` over the scratch repository.
+  SwRTClass* Build(const std::string& text, const char* procName = nullptr) {
+    ReadMss(text);
+    Repos();
+    model.reset(SwRTUtil::CreateSwRTObject(hw, mss.get(), *man, errors, procName));
+    return model.get();
+  }
+  Processor* Proc(size_t i) {
+    return static_cast<Processor*>(model->GetNameValueSeqRef(SwRTClass::PROCESSORS).at(i));
+  }
+  // "name:instances" of each driver of a processor.
+  static std::string Drivers(const Processor* p) {
+    std::string out;
+    for (const Driver* d : p->GetDriverSeqRef()) {
+      out += (out.empty() ? "" : " ") + d->GetName() + ":";
+      for (const auto& i : d->GetInstSeqRef()) out += i + (&i == &d->GetInstSeqRef().back() ? "" : ",");
+    }
+    return out;
+  }
+
+  boost::shared_ptr<FakeHwDb> hw;
+  std::unique_ptr<SwRTClass> model;
+  int errors = -1;
+};
+
+const std::string kCpu0 = "BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = cpu\n PARAMETER HW_INSTANCE = cpu_0\nEND\n";
+const std::string kOs0 = "BEGIN OS\n PARAMETER OS_NAME = standalone\n PARAMETER PROC_INSTANCE = cpu_0\nEND\n";
+std::string Uart(const std::string& hw, const std::string& ver = "1.00.a") {
+  return "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = " + ver +
+         "\n PARAMETER HW_INSTANCE = " + hw + "\nEND\n";
+}
+
+TEST_F(BuildTest, CleanModelIsOrganisedPerProcessor) {
+  Build("PARAMETER VERSION = 2.2.0\n" + kCpu0 + kOs0 + Uart("uart_0") + Uart("uart_1") +
+        "BEGIN LIBRARY\n PARAMETER LIBRARY_NAME = fs\nEND\n");
+  EXPECT_EQ(0, errors) << ::testing::PrintToString(Said());
+  EXPECT_EQ("VERSION=2.2.0", model->GetPsfCompSeqRef(Mss::PARAMETERS).at(0)->GetName() + "=" +
+                                 model->GetPsfCompSeqRef(Mss::PARAMETERS).at(0)->GetValueStr());
+  EXPECT_TRUE(model->GetPsfCompSeqRef(Mss::ARRAYS).empty());
+  ASSERT_EQ(2u, model->GetNameValueSeqRef(SwRTClass::PROCESSORS).size());
+  Processor* cpu0 = Proc(0);
+  EXPECT_EQ(mss->GetPsfCompSeqRef(Mss::PROCESSORS).size(), 1u);
+  EXPECT_EQ("cpu_0", cpu0->GetHwInstance());
+  EXPECT_EQ(model->GetPsfCompSeqRef(Mss::OSES).at(0), cpu0->GetOsInstance());
+  // One Driver for both peripherals; the processor instance cpu_1 is skipped.
+  EXPECT_EQ("uart:uart_0,uart_1", Drivers(cpu0));
+  EXPECT_EQ("uart:uart_1", Drivers(Proc(1)));
+  // A library without PROC_INSTANCE belongs to every processor.
+  EXPECT_EQ(1u, cpu0->GetLibrarySeqRef().size());
+  EXPECT_EQ(1u, Proc(1)->GetLibrarySeqRef().size());
+  // The second processor has no blocks: a default driver and the standalone OS.
+  EXPECT_EQ("standalone", Proc(1)->GetOsInstance()->GetName());
+  // Components point at their source and core and name the MSS line.
+  const auto* uart = static_cast<const Driver*>(model->GetPsfCompSeqRef(Mss::DRIVERS).at(0));
+  const auto* src = uart->GetNVByName("DRVINST");
+  ASSERT_NE(nullptr, src);
+  EXPECT_EQ(mss->GetPsfCompSeqRef(Mss::DRIVERS).at(0),
+            static_cast<MdtBase::BaseNodePtrVal*>(src->GetMdtValuePtr())->GetPtr());
+  EXPECT_EQ(uart->GetBaseNodePtr(DrvInst::CORE),
+            static_cast<MdtBase::BaseNodePtrVal*>(uart->GetNVByName("SWCORE")->GetMdtValuePtr())->GetPtr());
+  EXPECT_EQ(mssPath, uart->GetFileNameStr());
+  EXPECT_EQ(model.get(), uart->GetOwner());
+
+  EXPECT_EQ("boot", SwRTUtil::GetProcMode(cpu0));
+  SwRTUtil::SetProcMode(cpu0, "run");
+  EXPECT_EQ("run", SwRTUtil::GetProcMode(cpu0));
+}
+
+TEST_F(BuildTest, DefaultsAreSubstitutedWithWarnings) {
+  hw->Add("cpu_2", "odd", "1.00.a", "PROCESSOR");
+  Build(kCpu0 + Uart("uart_0"));
+  EXPECT_EQ(0, errors);
+  EXPECT_EQ((std::vector<std::string>{
+                "WARNING: No OS assigned to processor cpu_0 in MSS file. Assigning \"standalone\" "
+                "OS to processor cpu_0.\n",
+                "WARNING: No OS, PROCESSOR blocks specified in MSS for processor cpu_1. Library not "
+                "created for processor cpu_1.\n",
+                "WARNING: No PROCESSOR driver assigned to cpu_1 in MSS file. Assigning cpu 1.00.a "
+                "driver to processor cpu_1.\n",
+                "WARNING: No OS, PROCESSOR blocks specified in MSS for processor cpu_2. Library not "
+                "created for processor cpu_2.\n",
+                "WARNING: No MDD file found for processor cpu_2. Library not created for processor "
+                "cpu_2.\n"}),
+            Said());
+  ASSERT_EQ(2u, model->GetNameValueSeqRef(SwRTClass::PROCESSORS).size());
+  EXPECT_EQ("standalone", Proc(0)->GetOsInstance()->GetName());
+  EXPECT_EQ("cpu", Proc(1)->GetName());
+  EXPECT_EQ("boot", SwRTUtil::GetProcMode(Proc(1)));  // merged from the default driver
+  // Objects of the update stage are the model's, not the MSS's.
+  EXPECT_EQ(1u, model->GetPsfCompSeqRef(Mss::PROCESSORS).size());
+  EXPECT_TRUE(model->GetPsfCompSeqRef(Mss::OSES).empty());
+}
+
+TEST_F(BuildTest, UnknownVersionIsReportedOnceAndStopsTheBuild) {
+  AddDriver("r2", "drivers", "other", "1.00.a");
+  ReadMss(kCpu0 + Uart("uart_0", "3.00.a") + Uart("uart_1", "4.00.a"));
+  Repos({"repo", "r2"});
+  model.reset(SwRTUtil::CreateSwRTObject(hw, mss.get(), *man, errors, nullptr));
+  EXPECT_EQ(2, errors);
+  const std::string r1 = Repo("repo") + "/", r2 = Repo("r2") + "/";
+  auto lines = Said();
+  ASSERT_EQ(19u, lines.size());
+  EXPECT_EQ("ERROR: " + At(5, "Cannot find MDD file uart_v2_1_0.mdd for the driver uart 3.00.a\n"), lines[0]);
+  EXPECT_EQ("INFO: Directories Searched :\n", lines[1]);
+  EXPECT_EQ("STATUS:   - " + r1 + "drivers/uart_v3_00_a/data\n", lines[2]);
+  EXPECT_EQ("STATUS:   - " + r1 + "pcores/uart_v3_00_a/data\n", lines[3]);
+  EXPECT_EQ("STATUS:   - " + r2 + "drivers/uart_v3_00_a/data\n", lines[4]);
+  EXPECT_EQ("INFO: Check the following for possible causes of not finding MDD:\n", lines[13]);
+  EXPECT_EQ("STATUS: \n", lines[18]);
+  EXPECT_TRUE(model->GetNameValueSeqRef(SwRTClass::PROCESSORS).empty());  // update not run
+  EXPECT_EQ(1u, model->GetPsfCompSeqRef(Mss::PROCESSORS).size());
+}
+
+TEST_F(BuildTest, NamelessBlocksAndBrokenHardwareLinks) {
+  Build("BEGIN DRIVER\n PARAMETER HW_INSTANCE = uart_0\nEND\n"
+        "BEGIN PROCESSOR\n PARAMETER HW_INSTANCE = cpu_0\nEND\n"
+        "BEGIN OS\n PARAMETER PROC_INSTANCE = cpu_0\nEND\n"
+        "BEGIN LIBRARY\n PARAMETER PROC_INSTANCE = cpu_0\nEND\n");
+  EXPECT_EQ(3, errors);
+  EXPECT_EQ((std::vector<std::string>{
+                "ERROR: " + At(4, "Name of Driver not specified in MSS file\n"),
+                "ERROR: " + At(7, "Name of OS not specified in MSS file\n"),
+                "ERROR: " + At(10, "Name of Library not specified in MSS file\n")}),
+            Said());
+
+  // The update stage's own errors: a nameless peripheral, a driver without
+  // HW_INSTANCE met on the way, two versions of one driver.
+  hw->Addressable("cpu_0", {"", "uart_0", "uart_1"});
+  Build(kCpu0 + kOs0 + "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\nEND\n" + Uart("uart_0") +
+        Uart("uart_1", "2.00.a"), "cpu_0");
+  EXPECT_EQ(4, errors);
+  EXPECT_EQ((std::vector<std::string>{
+                "ERROR: A peripheral addressable by the processor cpu_0 seems to have no instance name.\n",
+                "ERROR: " + At(9, "No HW_INSTANCE parameter for driver uart"),
+                "ERROR: " + At(9, "No HW_INSTANCE parameter for driver uart"),
+                "ERROR: Multiple versions of driver \"uart\" assigned to different peripherals in "
+                "MSS. Assign same version of driver to all peripherals.\n"}),
+            Said());
+}
+
+TEST_F(BuildTest, RepeatedUpdatesRebuildTheListsAndKeepEarlierObjects) {
+  Build(kCpu0 + kOs0 + Uart("uart_0") + Uart("uart_1"), "cpu_1");
+  ASSERT_EQ(1u, model->GetNameValueSeqRef(SwRTClass::PROCESSORS).size());
+  Processor* first = Proc(0);
+  const Driver* firstDriver = first->GetDriverSeqRef().at(0);
+  for (const char* name : {"cpu_0", "cpu_1", "cpu_0"}) {
+    EXPECT_EQ(0, SwRTUtil::UpdateSwData(model.get(), man->GetSwReposSeqRef(), name));
+    ASSERT_EQ(1u, model->GetNameValueSeqRef(SwRTClass::PROCESSORS).size());
+    EXPECT_EQ(name, Proc(0)->GetHwInstance());
+  }
+  EXPECT_EQ("uart:uart_0,uart_1", Drivers(Proc(0)));
+  EXPECT_EQ("uart:uart_1", Drivers(first));  // still alive, still as it was
+  EXPECT_EQ("uart", firstDriver->GetName());
+
+  EXPECT_EQ(0, SwRTUtil::UpdateDriverData(model.get()));
+  ASSERT_EQ(1u, model->GetNameValueSeqRef(SwRTClass::DRIVERS).size());
+  EXPECT_EQ(2u, static_cast<Driver*>(model->GetNameValueSeqRef(SwRTClass::DRIVERS)[0])->GetInstSeqRef().size());
+}
+
+TEST_F(BuildTest, FileFormOwnsItsMssAndMssEntryPoints) {
+  dir.Write("sys.mss", kCpu0 + kOs0 + Uart("uart_0"));
+  Repos();
+  model.reset(SwRTUtil::CreateSwRTObject(hw, mssPath.c_str(), *man, errors, "cpu_0"));
+  EXPECT_EQ(0, errors);
+  ASSERT_NE(nullptr, model->GetSourceMss());
+  EXPECT_EQ(1u, model->GetSourceMss()->GetPsfCompSeqRef(Mss::DRIVERS).size());
+
+  model.reset(SwRTUtil::CreateSwRTObject(hw, (dir / "none.mss").c_str(), *man, errors, nullptr));
+  EXPECT_GT(errors, 0);
+
+  Mss fresh;
+  EXPECT_EQ(0, SwRTUtil::InitMss(&fresh));
+  EXPECT_EQ("2.2.0", fresh.GetPsfCompValueStr(Mss::PARAMETERS, "VERSION"));
+  EXPECT_EQ(1, SwRTUtil::Clear(nullptr));
+  EXPECT_EQ(-1, SwRTUtil::AssignSwCore(&fresh, static_cast<SwReposMan*>(nullptr)));
+}
+
+}  // namespace
+}  // namespace TavSoftware
