@@ -132,14 +132,14 @@ TEST_F(BuildTest, UnknownVersionIsReportedOnceAndStopsTheBuild) {
   EXPECT_EQ(2, errors);
   const std::string r1 = Repo("repo") + "/", r2 = Repo("r2") + "/";
   auto lines = Said();
-  ASSERT_EQ(19u, lines.size());
+  ASSERT_EQ(18u, lines.size());
   EXPECT_EQ("ERROR: " + At(5, "Cannot find MDD file uart_v2_1_0.mdd for the driver uart 3.00.a\n"), lines[0]);
   EXPECT_EQ("INFO: Directories Searched :\n", lines[1]);
   EXPECT_EQ("STATUS:   - " + r1 + "drivers/uart_v3_00_a/data\n", lines[2]);
   EXPECT_EQ("STATUS:   - " + r1 + "pcores/uart_v3_00_a/data\n", lines[3]);
   EXPECT_EQ("STATUS:   - " + r2 + "drivers/uart_v3_00_a/data\n", lines[4]);
-  EXPECT_EQ("INFO: Check the following for possible causes of not finding MDD:\n", lines[13]);
-  EXPECT_EQ("STATUS: \n", lines[18]);
+  EXPECT_EQ("INFO: Check the following for possible causes of not finding MDD:\n", lines[12]);
+  EXPECT_EQ("STATUS: \n", lines[17]);
   EXPECT_TRUE(model->GetNameValueSeqRef(SwRTClass::PROCESSORS).empty());  // update not run
   EXPECT_EQ(1u, model->GetPsfCompSeqRef(Mss::PROCESSORS).size());
 }
