@@ -1,5 +1,8 @@
 // SwPropertyUtil: kinds of property, merged option and parameter lists,
 // parameter conditions, blocks and categories.
+#include <unordered_map>
+#include <unordered_set>
+
 #include "Block.h"
 #include "Category.h"
 #include "Dep.h"
@@ -49,6 +52,11 @@ void AddMssValue(MdtBase::Property* merged, const MdtBase::Property* inst) {
   comp->SetMdtValuePtr(new MdtBase::StrVal(inst->GetValueStr()));
   comp->SetOwner(merged);
   merged->AddPsfComp(comp);
+}
+
+std::string LowerKey(const String& name) {
+  String key = name;
+  return key.MakeLower();
 }
 
 const MdtBase::PsfComp* FirstCondition(const MdtBase::PsfComp* dep) {
@@ -158,10 +166,16 @@ MdtBase::Property* SwPropertyUtil::CreateDerivedProperty(const String& kind) {
 int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq& inst, PropSeq& out,
                                              const String& kind, bool evalDeps) {
   const bool isParam = Eq(kind, "PARAMETER");
+  // The first instance entry of each name, so that a component with many
+  // parameters merges in linear time.
+  std::unordered_map<std::string, const MdtBase::Property*> byName;
+  for (const MdtBase::Property* m : inst)
+    if (m) byName.emplace(LowerKey(m->GetName()), m);
   int count = 0;
   for (const MdtBase::Property* d : defs) {
     if (!d) continue;
-    const MdtBase::Property* m = PropertyUtil::GetPropertyByName(inst, d->GetName(), 0);
+    auto found = byName.find(LowerKey(d->GetName()));
+    const MdtBase::Property* m = found == byName.end() ? nullptr : found->second;
     if (!m || !evalDeps) {
       MdtBase::Property* n = CopyOf(d, count);
       if (m && isParam) AddMssValue(n, m);
@@ -184,9 +198,12 @@ int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq&
     if (isParam) AddMssValue(n, m);
     out.push_back(n);
   }
+  std::unordered_set<std::string> present;
+  for (const MdtBase::Property* o : out)
+    if (o) present.insert(LowerKey(o->GetName()));
   for (const MdtBase::Property* m : inst) {
     if (!m || !InNames(m->GetName(), kCarriedNames) ||
-        PropertyUtil::GetPropertyByName(out, m->GetName(), 0))
+        !present.insert(LowerKey(m->GetName())).second)
       continue;
     MdtBase::Property* n = CreateDerivedProperty(kind);
     if (!n) n = NewLike(m);
