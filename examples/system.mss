@@ -1,5 +1,5 @@
 # The demo system: one tavcpu processor running
-# the standalone runtime, a serial console, GPIO, a timer, an interrupt
+# the standalone runtime, two serial ports, GPIO, a timer, an interrupt
 # controller, on-chip RAM, and the tavfs file system on a RAM disk.
 
 PARAMETER VERSION = 2.2.0
@@ -31,11 +31,20 @@ BEGIN DRIVER
  INTERFACE stdout
 END
 
+# A second serial port, served by the same driver.
+BEGIN DRIVER
+ PARAMETER DRIVER_NAME = tavuart
+ PARAMETER DRIVER_VER = 1.00.a
+ PARAMETER HW_INSTANCE = uart_1
+ PARAMETER C_BAUDRATE = 115200
+END
+
 BEGIN DRIVER
  PARAMETER DRIVER_NAME = tavgpio
  PARAMETER DRIVER_VER = 2.00.a
  PARAMETER HW_INSTANCE = gpio_0
- PARAMETER pin_map = ((0, out), (1, out), (2, in), (3, in))
+ # The first pin is set here; the definition fills in the other three.
+ PARAMETER pin_map = ((0, out))
 END
 
 BEGIN DRIVER
@@ -43,6 +52,7 @@ BEGIN DRIVER
  PARAMETER DRIVER_VER = 1.01.a
  PARAMETER HW_INSTANCE = timer_0
  PARAMETER tick_rate = 1000
+ PARAMETER mode = 1
 END
 
 BEGIN DRIVER
