@@ -25,7 +25,15 @@ bool EqNoCase(std::string_view a, std::string_view b) { return Port::EqualsNoCas
 // BaseNode
 // ---------------------------------------------------------------------------
 BaseNode::BaseNode() = default;
-BaseNode::~BaseNode() = default;
+namespace {
+thread_local BaseNode::DestroyedHook t_destroyedHook = nullptr;
+}  // namespace
+
+BaseNode::~BaseNode() {
+  if (watched_ && t_destroyedHook) t_destroyedHook(this);
+}
+
+void BaseNode::SetDestroyedHook(DestroyedHook hook) { t_destroyedHook = hook; }
 
 void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
   if (!node || !tag) return;

@@ -61,6 +61,13 @@ class TAVSW_API BaseNode {
   using NotifyObserver = void (*)(BaseNode* node, void* data);
   static void SetNotifyObserver(NotifyObserver observer, void* data);
 
+  // A node handed to the outside (a Tcl handle) is watched: when it is
+  // destroyed this thread's hook hears of it, so that the handle can be
+  // withdrawn instead of left dangling.
+  void SetWatched() { watched_ = true; }
+  using DestroyedHook = void (*)(BaseNode* node);
+  static void SetDestroyedHook(DestroyedHook hook);
+
  private:
   // The chain is as deep as the class tree; a fixed array saves an
   // allocation per node.
@@ -71,6 +78,7 @@ class TAVSW_API BaseNode {
   int nodeType_ = 0;
   int notifyCount_ = 0;
   bool notify_ = false;
+  bool watched_ = false;
 };
 
 // ---------------------------------------------------------------------------
