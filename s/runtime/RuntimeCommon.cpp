@@ -46,6 +46,28 @@ String InstParamValue(const MdtBase::BaseNode* comp, const String& name) {
   return p ? p->GetValueStr() : String();
 }
 
+bool IsDriverComp(const MdtBase::BaseNode* node) {
+  return MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_DrvInst") &&
+         !MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_ProcInst");
+}
+
+bool IsLibraryComp(const MdtBase::BaseNode* node) {
+  return MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_LibInst") &&
+         !MdtBase::BaseNode::IsBaseNodeType(node, "TavSoftware_OsInst");
+}
+
+std::vector<String> ValueWords(const MdtBase::MdtValue* value) {
+  std::vector<String> out;
+  if (!value) return out;
+  if (MdtBase::BaseNode::IsBaseNodeType(value, "MdtBas_ListStrVal"))
+    return static_cast<const MdtBase::ListStrVal*>(value)->GetList();
+  // Values built by hand or copied from an MSS hold plain text.
+  String text = value->GetValueStr();
+  text.ReplaceChars("()", ' ');
+  MdtBase::ListStrVal list(text, ", \t");
+  return list.GetList();
+}
+
 String CoreDirName(const String& name, const String& version) {
   if (version.empty()) return name;
   String v = version;

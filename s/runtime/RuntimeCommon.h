@@ -40,6 +40,15 @@ const PropSeq& InstSeq(const MdtBase::BaseNode* comp, int nodeType);
 PropSeq* InstSeqMutable(MdtBase::BaseNode* comp, int nodeType);
 // The value text of an instance parameter (sequence 1); empty when absent.
 String InstParamValue(const MdtBase::BaseNode* comp, const String& name);
+// A driver is a driver instance that is not a processor; a library a
+// library instance that is not an OS.
+bool IsDriverComp(const MdtBase::BaseNode* node);
+bool IsLibraryComp(const MdtBase::BaseNode* node);
+
+// The words of a list value ("range", "supported_peripherals", ...): the
+// items of a string list; the text of any other value split at commas and
+// blanks, parentheses dropped; nothing without a value.
+std::vector<String> ValueWords(const MdtBase::MdtValue* value);
 
 // Core directory name of a name and version: timer, 2.00.a -> timer_v2_00_a;
 // the name alone without a version.
