@@ -3,6 +3,7 @@
 #include "SwTclIf.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "ArrayInst.h"
@@ -72,43 +73,48 @@ void SetHandle(SwTclIf* self, Tcl_Interp* interp, BaseNode* node) {
   Tcl_SetObjResult(interp, self->GetTclObjFromPtr(node));
 }
 
-const Keyword* Find(std::initializer_list<Keyword> table, const char* word) {
+// The NodeType of a keyword of the table; -1 when it has none.
+template <class Table>
+int Find(const Table& table, const char* word) {
   for (const Keyword& k : table)
-    if (Eq(word, k.word)) return &k;
-  return nullptr;
+    if (k.word && Eq(word, k.word)) return k.nodeType;
+  return -1;
+}
+int Find(std::initializer_list<Keyword> table, const char* word) {
+  return Find<std::initializer_list<Keyword>>(table, word);
 }
 
 // A handle class with plain sequence lookups: the class tags, the keyword
 // table, the accepted word count, and the messages.
 struct SeqClass {
-  std::initializer_list<const char*> tags;
-  std::initializer_list<Keyword> keywords;
+  std::array<const char*, 2> tags;  // unused slots null
+  std::array<Keyword, 5> keywords;
   const char* unknownType;
 };
 
 const SeqClass kSeqClasses[] = {
     {{"TavSoftware_Driver", "TavSoftware_DrvInst"},
-     {{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}},
+     {{{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}}},
      " Unknown property type specified with Driver handle\n"},
     {{"TavSoftware_Library", "TavSoftware_LibInst"},
-     {{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}},
+     {{{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}}},
      " Unknown property type specified with Library handle\n"},
     {{"TavSoftware_OsInst", "TavSoftware_Os"},
-     {{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}},
+     {{{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}, {"INTERFACE", 3}}},
      " Unknown property type specified with OS handle\n"},
-    {{"TavSoftware_ArrayInst"}, {{"PROPERTY", 1}, {"ELEMENTS", 2}},
+    {{"TavSoftware_ArrayInst", nullptr}, {{{"PROPERTY", 1}, {"ELEMENTS", 2}}},
      " Unknown property type specified with Array handle\n"},
-    {{"TavSoftware_Interface"}, {{"PROPERTY", 1}, {"FUNCTION", 2}},
+    {{"TavSoftware_Interface", nullptr}, {{{"PROPERTY", 1}, {"FUNCTION", 2}}},
      "Unknown property type specified with Interface handle\n"},
-    {{"TavSoftware_Element"}, {{"PARAMETER", 1}},
+    {{"TavSoftware_Element", nullptr}, {{{"PARAMETER", 1}}},
      "Unknown property type specified with Element handle\n"},
     // Definition files have no command of their own elsewhere; their
     // sequences are what a generator wants from "mdd" and "mld".
-    {{"TavSoftware_Mdd"},
-     {{"OPTION", 2}, {"PARAMETER", 3}, {"BLOCK", 4}, {"INTERFACE", 5}, {"ARRAY", 6}},
+    {{"TavSoftware_Mdd", nullptr},
+     {{{"OPTION", 2}, {"PARAMETER", 3}, {"BLOCK", 4}, {"INTERFACE", 5}, {"ARRAY", 6}}},
      "Unknown property type specified with MDD handle\n"},
-    {{"TavSoftware_Mld"},
-     {{"OPTION", 2}, {"PARAMETER", 3}, {"CATEGORY", 4}, {"INTERFACE", 5}, {"ARRAY", 6}},
+    {{"TavSoftware_Mld", nullptr},
+     {{{"OPTION", 2}, {"PARAMETER", 3}, {"CATEGORY", 4}, {"INTERFACE", 5}, {"ARRAY", 6}}},
      "Unknown property type specified with MLD handle\n"},
 };
 
@@ -229,8 +235,8 @@ int ProcessorHandle(SwTclIf* self, TavTclHwDb::HwTclIf* hw, Tcl_Interp* interp, 
     }
     return TCL_OK;
   }
-  if (const Keyword* k = Find({{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}}, type))
-    return Answer(self, interp, static_cast<DrvInst*>(node)->GetPropSeqRef(k->nodeType), name);
+  if (int k = Find({{"OPTION", 0}, {"PARAMETER", 1}, {"ARRAY", 2}}, type); k >= 0)
+    return Answer(self, interp, static_cast<DrvInst*>(node)->GetPropSeqRef(k), name);
   return Error(objc, objv, interp, "Unknown property type specified with Processor handle\n");
 }
 
@@ -241,16 +247,16 @@ int ModelHandle(SwTclIf* self, Tcl_Interp* interp, int objc, Tcl_Obj* const objv
   const char* type = Tcl_GetString(objv[2]);
   const char* name = Tcl_GetString(objv[3]);
   auto* mss = static_cast<Mss*>(node);
-  if (const Keyword* k = Find({{"PROCESSOR", 1}, {"DRIVER", 2}, {"LIBRARY", 3}}, type)) {
+  if (int k = Find({{"PROCESSOR", 1}, {"DRIVER", 2}, {"LIBRARY", 3}}, type); k >= 0) {
     // A plain MSS has no runtime index: nothing to answer with.
     if (!Is(node, "TavSoftware_SwRTClass")) {
       Tcl_ResetResult(interp);
       return TCL_OK;
     }
-    return Answer(self, interp, static_cast<SwRTClass*>(node)->GetNameValueSeqRef(k->nodeType), name);
+    return Answer(self, interp, static_cast<SwRTClass*>(node)->GetNameValueSeqRef(k), name);
   }
-  if (const Keyword* k = Find({{"PARAMETER", 1}, {"ARRAY", 2}}, type))
-    return Answer(self, interp, mss->GetPsfCompSeqRef(k->nodeType), name);
+  if (int k = Find({{"PARAMETER", 1}, {"ARRAY", 2}}, type); k >= 0)
+    return Answer(self, interp, mss->GetPsfCompSeqRef(k), name);
   return Error(objc, objv, interp, " Unknown property type specified with Mss handle\n");
 }
 
@@ -370,12 +376,12 @@ int SwTclIf::MdtSwGetHandle(ClientData cd, Tcl_Interp* interp, int objc, Tcl_Obj
     return ProcessorHandle(self, self->imp_->hw, interp, objc, objv, node);
   for (const SeqClass& c : kSeqClasses) {
     bool match = false;
-    for (const char* t : c.tags) match = match || Is(node, t);
+    for (const char* t : c.tags) match = match || (t && Is(node, t));
     if (!match) continue;
     if (objc != 4) return Error(objc, objv, interp, " An invalid handle was provided\n");
-    const Keyword* k = Find(c.keywords, sub);
-    if (!k) return Error(objc, objv, interp, c.unknownType);
-    return Answer(self, interp, SeqOf(node, k->nodeType), Tcl_GetString(objv[3]));
+    const int k = Find(c.keywords, sub);
+    if (k < 0) return Error(objc, objv, interp, c.unknownType);
+    return Answer(self, interp, SeqOf(node, k), Tcl_GetString(objv[3]));
   }
   if (BaseNode::IsBaseNodeType(node, "MdtBas_Property"))
     return MdtBaseGetHandle(self, interp, objc, objv);
