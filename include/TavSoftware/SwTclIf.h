@@ -33,7 +33,9 @@ class TAVSW_API SwTclIf : public MdtBase::BaseTclIf {
   static SwTclIf* ConstructSwTclIf(SwRTClass* model, TavTclHwDb::HwTclIf* hw);
   ~SwTclIf() override;
 
-  // Serves another model; every handle given out so far is withdrawn.
+  // Serves another model; every handle given out so far is withdrawn. The
+  // variable ::tavsw::model always holds the handle of the model served
+  // ("" for none).
   void SetSwRTObj(SwRTClass* model);
   SwRTClass* GetSwRTObj() const;
 
@@ -64,6 +66,7 @@ class TAVSW_API SwTclIf : public MdtBase::BaseTclIf {
 
  private:
   void CreateCommand2(const char* name, Tcl_CmdProc* proc, ClientData cd);
+  void PublishModel();
   void CreateCommand2(const char* name, Tcl_ObjCmdProc* proc, ClientData cd);
   std::unique_ptr<SwTclIfImp> imp_;
 };

@@ -274,6 +274,7 @@ SwTclIf::~SwTclIf() { imp_->model = nullptr; }
 SwTclIf* SwTclIf::ConstructSwTclIf(SwRTClass* model, TavTclHwDb::HwTclIf* hw) {
   auto* self = new SwTclIf(model, hw);
   self->Tcl_Main();
+  self->PublishModel();
   SourceSwTclFile(self->GetInterp());
   return self;
 }
@@ -281,6 +282,15 @@ SwTclIf* SwTclIf::ConstructSwTclIf(SwRTClass* model, TavTclHwDb::HwTclIf* hw) {
 void SwTclIf::SetSwRTObj(SwRTClass* model) {
   ForgetHandles(this);
   imp_->model = model;
+  PublishModel();
+}
+
+void SwTclIf::PublishModel() {
+  if (!GetInterp()) return;
+  Tcl_Eval(GetInterp(), "namespace eval ::tavsw {}");
+  Tcl_SetVar2Ex(GetInterp(), "::tavsw::model", nullptr, GetTclObjFromPtr(imp_->model),
+                TCL_GLOBAL_ONLY);
+  Tcl_ResetResult(GetInterp());
 }
 
 SwRTClass* SwTclIf::GetSwRTObj() const { return imp_->model; }

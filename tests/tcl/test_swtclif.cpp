@@ -7,6 +7,7 @@
 #include "HwDbFile.h"
 #include "HwTclIf.h"
 #include "SwRTClass.h"
+#include "SwReposMan.h"
 #include "SwRTUtil.h"
 #include "SwTclIf.h"
 
@@ -47,9 +48,7 @@ class TclTest : public tavtest::RuntimeTest {
     SetModelVar();
     msgs.Clear();
   }
-  void SetModelVar() {
-    Tcl_SetVar2Ex(tcl->GetInterp(), "m", nullptr, tcl->GetTclObjFromPtr(model.get()), TCL_GLOBAL_ONLY);
-  }
+  void SetModelVar() { Eval("set m $::tavsw::model"); }
   // "ok: <result>" or "error: <result>".
   std::string Eval(const std::string& script) {
     int code = Tcl_Eval(tcl->GetInterp(), script.c_str());
@@ -215,6 +214,37 @@ TEST_F(TclTest, SupportScripts) {
             msgs.Texts(MsgSeverity::kError));
   Tcl_DeleteInterp(interp);
   ::unsetenv("QUARLY_VEK");
+}
+
+// The demo system builds without errors, and its generator writes a header
+// the C compiler accepts.
+TEST(TclDemo, GeneratorWritesACompilableHeader) {
+  tavtest::ScratchDir dir;
+  MsgCapture msgs;
+  const std::string examples = TAVSW_EXAMPLES;
+  int errors = 0;
+  auto hw = TavHwDb::HwDbFile::Read(examples + "/hw/system.json", errors);
+  ASSERT_TRUE(hw);
+  SwReposMan man(false);
+  man.AddSwRepos(examples + "/repo", 0);
+  std::unique_ptr<SwRTClass> model(
+      SwRTUtil::CreateSwRTObject(hw, (examples + "/system.mss").c_str(), man, errors, nullptr));
+  ASSERT_EQ(0, errors) << ::testing::PrintToString(msgs.Texts(MsgSeverity::kError));
+  TavTclHwDb::HwTclIf hwIf(hw);
+  std::unique_ptr<SwTclIf> tcl(SwTclIf::ConstructSwTclIf(model.get(), &hwIf));
+  Tcl_Interp* interp = tcl->GetInterp();
+  const std::string header = dir / "params.h";
+  Tcl_Obj* argv = Tcl_NewListObj(0, nullptr);
+  Tcl_ListObjAppendElement(nullptr, argv, Tcl_NewStringObj(header.c_str(), -1));
+  Tcl_SetVar2Ex(interp, "argv", nullptr, argv, TCL_GLOBAL_ONLY);
+  ASSERT_EQ(TCL_OK, Tcl_EvalFile(interp, (examples + "/gen/params_header.tcl").c_str()))
+      << Tcl_GetStringResult(interp);
+  const std::string text = tavtest::ReadFile(header);
+  EXPECT_NE(std::string::npos, text.find("#define UART_1_C_BASEADDR 0x40610000\n"));
+  EXPECT_NE(std::string::npos, text.find("#define TIMER_0_ONE_SHOT_DELAY 1000\n"));
+  const std::string source = dir.Write("use.c", "#include \"params.h\"\nint main(void) { return UART_0_C_DATA_BITS - 8; }\n");
+  const std::string cmd = "cc -Wall -Werror -I" + dir.Path() + " -o " + dir / "use" + " " + source;
+  EXPECT_EQ(0, std::system(cmd.c_str())) << text;
 }
 
 }  // namespace
