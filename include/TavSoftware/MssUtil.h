@@ -13,6 +13,7 @@ class DrvInst;
 class LibInst;
 class Mss;
 class OsInst;
+class SwReposMan;
 
 // The instances returned are owned by the MSS. Names and versions are
 // compared ignoring case; entries of a sequence that are not of the
@@ -37,6 +38,17 @@ class TAVSW_API MssUtil {
   // the number appended (0 for a null MSS).
   static int GetLibInstSeqByHwInstName(const Mss* mss, const String& procName,
                                        std::vector<LibInst*>& out);
+
+  // --- Values ----------------------------------------------------------------
+  // Appends the values a parameter definition allows, by its "type": an
+  // enum's listed values, the "range" words of an int or string, "true" and
+  // "false" for a bool, and for "library" ("driver") the names of the MSS's
+  // library (driver) instances whose definition offers the interface named
+  // by "requires_interface" (every one when it names none). The definitions
+  // are looked up in the manager's repositories, else through the
+  // instances' own links. Other types add nothing.
+  static void GetListofValuesForParam(const Mss* mss, const MdtBase::Property* definition,
+                                      SwReposMan* man, std::vector<String>& out);
 };
 
 }  // namespace TavSoftware

@@ -4,6 +4,7 @@
 #include "DrvInst.h"
 #include "DrvInstUtil.h"
 #include "Element.h"
+#include "FakeHwDb.h"
 #include "Mdd.h"
 #include "RuntimeFixture.h"
 
@@ -117,6 +118,55 @@ TEST_F(ConsolidateTest, SettingAHandlerMakesTheArrayOnlyWhenNeeded) {
   EXPECT_EQ(array, static_cast<const ArrayInst*>(array)->GetPropSeqRef(ArrayInst::ELEMENTS)[0]->GetOwner());
   DrvInstUtil::SetIntHandlerValue(&inst, "Intr", "");
   EXPECT_EQ("", DrvInstUtil::GetIntHandlerValue(&inst, "Intr"));
+}
+
+TEST_F(ConsolidateTest, RequiredParametersChooseAValueForEachStar) {
+  AddDriver("repo", "drivers", "con", "1.00.a",
+            "PARAM name = dev, type = peripheral_instance, range = (uart), default = none;\n"
+            "PARAM name = mode, type = enum, values = (\"A\" = x, \"B\" = y), default = x;\n"
+            "PARAM name = on, type = bool, default = false;\n"
+            "PARAM name = label, type = string, default = a;\n"
+            "BEGIN ARRAY devs\nPARAM name = d, type = peripheral_instance, range = (uart);\nEND ARRAY\n"
+            "BEGIN ARRAY pairs\nPARAM name = a;\nPARAM name = b;\nEND ARRAY\n");
+  ReadMss("BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = cpu\n PARAMETER HW_INSTANCE = cpu_0\nEND\n"
+          "BEGIN DRIVER\n PARAMETER DRIVER_NAME = con\nEND\n");
+  auto hw = tavtest::MakeFakeHwDb();
+  hw->Add("cpu_0", "cpu", "1.00.a", "PROCESSOR").Add("uart_0", "uart", "1.00.a").Add("uart_1", "uart", "1.00.a");
+  hw->Addressable("cpu_0", {"uart_0", "uart_1"});
+  DrvInst* dst = Comp<DrvInst>(Mss::DRIVERS);
+  ASSERT_EQ(0, DrvInstUtil::AssignSwCore(dst, Repos()));
+  DrvInst src;
+  for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+           {"DRIVER_VER", "9.99.z"}, {"dev", "*"}, {"mode", "*"}, {"on", "*"}, {"label", "**"},
+           {"devs", "*"}, {"pairs", "*"}, {"FOO", "*"}})
+    src.CreateAddPropertySetValue(DrvInst::PARAMETERS, name, value);
+  DrvInstUtil::AssignRequiredParams(mss.get(), hw, man.get(), &src, dst);
+  auto value = [&](int seq, const char* name) {
+    const auto* p = dst->GetPropertyByName(seq, name);
+    return p ? std::string("=") + p->GetValueStr() : std::string("absent");
+  };
+  EXPECT_EQ("=uart_0", value(DrvInst::PARAMETERS, "dev"));
+  EXPECT_EQ("=x", value(DrvInst::PARAMETERS, "mode"));
+  EXPECT_EQ("=true", value(DrvInst::PARAMETERS, "on"));
+  EXPECT_EQ("=**", value(DrvInst::PARAMETERS, "label"));
+  EXPECT_EQ("absent", value(DrvInst::PARAMETERS, "DRIVER_VER"));
+  EXPECT_EQ("absent", value(DrvInst::PARAMETERS, "FOO"));
+  EXPECT_EQ("=((uart_0),(uart_1))", value(DrvInst::ARRAYS, "devs"));
+  EXPECT_EQ("=", value(DrvInst::ARRAYS, "pairs"));
+
+  // Without a fitting instance a parameter gets nothing, an array an empty value.
+  auto bare = tavtest::MakeFakeHwDb();
+  bare->Add("cpu_0", "cpu", "1.00.a", "PROCESSOR");
+  DrvInst fresh;
+  fresh.SetBaseNodePtr(DrvInst::CORE, dst->GetBaseNodePtr(DrvInst::CORE));
+  DrvInstUtil::AssignRequiredParams(mss.get(), bare, man.get(), &src, &fresh);
+  EXPECT_EQ(nullptr, fresh.GetPropertyByName(DrvInst::PARAMETERS, "dev"));
+  ASSERT_NE(nullptr, fresh.GetPropertyByName(DrvInst::ARRAYS, "devs"));
+  EXPECT_EQ("", fresh.GetPropertyByName(DrvInst::ARRAYS, "devs")->GetValueStr());
+  // An unbound destination is left alone.
+  DrvInst unbound;
+  DrvInstUtil::AssignRequiredParams(mss.get(), hw, man.get(), &src, &unbound);
+  EXPECT_TRUE(unbound.GetPropSeqRef(DrvInst::PARAMETERS).empty());
 }
 
 }  // namespace
