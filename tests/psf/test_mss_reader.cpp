@@ -211,7 +211,8 @@ TEST_F(MssReaderTest, UnknownComponentTypeTurnsItsLinesGlobal) {
       (std::vector<std::string>{Err(3, "Unknown Component Type "),
                                 Err(5, "Using END without BEGINNING a component. Line ignored")}),
       Errors());
-  EXPECT_EQ(std::vector<std::string>{"DRIVER uart \n"}, msgs.Texts(MsgSeverity::kStatus));
+  EXPECT_EQ(std::vector<std::string>{dir / "sys.mss" + " line 3 - DRIVER uart \n"},
+            msgs.Texts(MsgSeverity::kStatus));
 }
 
 TEST_F(MssReaderTest, InterruptHandlerArrayWarnsAndNamesItsComponent) {
