@@ -98,7 +98,9 @@ TEST_F(CliRepo, InstalledRepositoriesComeFromTheInstallRoot) {
   r = RunTavsw({"repo", "list"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.err,
+            "tavsw: no repository to search (QUARLY_VEK names no installation and no --repo was "
+            "given)\n");
 }
 
 }  // namespace
