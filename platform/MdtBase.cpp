@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@ namespace MdtBase {
 
 namespace {
 
+std::atomic<uint64_t> g_nameEpoch{0};
 thread_local BaseNode::NotifyObserver t_observer = nullptr;
 thread_local void* t_observerData = nullptr;
 
@@ -271,6 +273,9 @@ MdtValue* ListBaseNodePtrVal::Clone() const {
 // ---------------------------------------------------------------------------
 NameValue::NameValue() { AddBaseNode(this, "MdtBas_NameValue"); }
 NameValue::NameValue(const String& name) : NameValue() { name_ = name; }
+
+uint64_t NameValue::NameEpoch() { return g_nameEpoch.load(std::memory_order_relaxed); }
+void NameValue::NoteRename() { g_nameEpoch.fetch_add(1, std::memory_order_relaxed); }
 NameValue::~NameValue() { delete value_; }
 
 String NameValue::GetValueStr() const { return value_ ? value_->GetValueStr() : String(); }

@@ -232,7 +232,14 @@ class TAVSW_API NameValue : public BaseNode {
   ~NameValue() override;
 
   const String& GetName() const { return name_; }
-  virtual void SetName(const String& name) { name_ = name; }
+  virtual void SetName(const String& name) {
+    name_ = name;
+    if (indexed_) NoteRename();
+  }
+  // Marks the node as listed in a name index. Renaming such a node moves
+  // NameEpoch() on, which tells every index to check itself again.
+  void SetIndexed() { indexed_ = true; }
+  static uint64_t NameEpoch();
   // The value as text; empty without a value.
   String GetValueStr() const;
   // Sets the value text; a node without a value gets a StrVal. Returns the
@@ -243,8 +250,10 @@ class TAVSW_API NameValue : public BaseNode {
   void SetMdtValuePtr(MdtValue* value);
 
  private:
+  static void NoteRename();
   String name_;
   MdtValue* value_ = nullptr;
+  bool indexed_ = false;
 };
 
 // Comment lines kept by the MSS reader, without their "#".
