@@ -42,6 +42,13 @@ constexpr const char* kExitCodes =
     "Exit status: 0 no errors; 1 an input had errors or a lookup found nothing; 2 usage error\n"
     "or an output that could not be written.";
 
+// Every command also takes the tool's own options.
+constexpr const char* kCommandFooter =
+    "Every command also takes --diagnostics=text|gcc|json (the form of the diagnostics on\n"
+    "stderr) and --max-errors N (show at most N errors).\n"
+    "Exit status: 0 no errors; 1 an input had errors or a lookup found nothing; 2 usage error\n"
+    "or an output that could not be written.";
+
 struct Context {
   std::ostream& out;
   std::ostream& err;
@@ -505,7 +512,7 @@ class RepoCommand : public Command {
     app.fallthrough();
     for (Command* c : {static_cast<Command*>(&list_), static_cast<Command*>(&find_)}) {
       CLI::App* sub = app.add_subcommand(c->Name(), c->Help());
-      sub->footer(kExitCodes);
+      sub->footer(kCommandFooter);
       c->Declare(*sub);
       subs_.emplace_back(sub, c);
     }
@@ -617,7 +624,7 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   std::vector<std::string> names;
   for (auto& c : commands) {
     CLI::App* sub = app.add_subcommand(c->Name(), c->Help());
-    sub->footer(kExitCodes);
+    sub->footer(kCommandFooter);
     c->Declare(*sub);
     apps.emplace_back(sub, c.get());
     names.push_back(c->Name());
