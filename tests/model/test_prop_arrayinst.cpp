@@ -119,6 +119,9 @@ TEST_F(PropIntHandler, SetCreatesChangesAndRemovesRowsByPortIgnoringCase) {
   EXPECT_EQ(cells[1]->GetName(), "int_port");
   EXPECT_EQ(cells[1]->GetValueStr(), "Rx");
   EXPECT_EQ(row->GetNodeType(), ArrayInst::ELEMENTS);
+  // The new row joins the tree: its array owns it, it owns its cells.
+  EXPECT_EQ(row->GetOwner(), &array);
+  EXPECT_EQ(cells[0]->GetOwner(), row);
 
   EXPECT_EQ(ArrayInstUtil::GetElementForIntPortByName(&array, "TX"), Elements()[1]);
   EXPECT_EQ(ArrayInstUtil::GetElementForIntPortByName(&array, "Nope"), nullptr);

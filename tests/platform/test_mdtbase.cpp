@@ -109,13 +109,22 @@ TEST(PropertyTest, SubComponentsByNameIgnoringCase) {
   EXPECT_EQ(p.GetPsfCompByName("default"), def);
   EXPECT_EQ(p.GetPsfCompValueStr("Default"), "0");
   EXPECT_EQ(p.GetPsfCompValueStr("type"), "");
-  PropertyUtil::AssignOwner(&p, nullptr);
+  // Owners reach properties nested below sub-components too.
+  auto* nested = new Property("RANGE");
+  auto* inner = new Property("MIN");
+  nested->AddPsfComp(inner);
+  p.AddPsfComp(nested);
+  NameValue owner("owner");
+  PropertyUtil::AssignOwner(&p, &owner);
+  EXPECT_EQ(p.GetOwner(), &owner);
   EXPECT_EQ(def->GetOwner(), &p);
+  EXPECT_EQ(nested->GetOwner(), &p);
+  EXPECT_EQ(inner->GetOwner(), nested);
 
   Property copy;
   PropertyUtil::CopyPropertyBase(&p, &copy);
   EXPECT_EQ(copy.GetName(), "C_BASE");
-  ASSERT_EQ(copy.GetPsfCompSeqRef().size(), 1u);
+  ASSERT_EQ(copy.GetPsfCompSeqRef().size(), 2u);
   EXPECT_NE(copy.GetPsfCompSeqRef()[0], def);
 }
 
