@@ -124,7 +124,7 @@ void PrintArrayInst(const Property* p, int depth, std::ostream& out) {
   out << Pad(depth) << "ARRAY " << p->GetName() << " = " << p->GetValueStr();
   if (Is(p, "TavSoftware_ArrayInst")) {
     const auto* a = static_cast<const TavSoftware::ArrayInst*>(p);
-    out << "  [" << Plural(a->GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS).size(), "row", "rows")
+    out << "  [" << Plural(a->GetRowCount(), "row", "rows")
         << "]";
   }
   out << "\n";
@@ -198,9 +198,7 @@ nlohmann::json InstanceJson(const Inst& inst) {
   for (const Property* p : inst.GetPropSeqRef(Inst::ARRAYS)) {
     nlohmann::json a = {{"name", p->GetName()}, {"value", p->GetValueStr()}};
     if (Is(p, "TavSoftware_ArrayInst"))
-      a["rows"] = static_cast<const TavSoftware::ArrayInst*>(p)
-                      ->GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS)
-                      .size();
+      a["rows"] = static_cast<const TavSoftware::ArrayInst*>(p)->GetRowCount();
     arrays.push_back(a);
   }
   j["arrays"] = arrays;
