@@ -26,12 +26,13 @@ void BM_AddParameters(benchmark::State& state) {
   for (auto _ : state) {
     TavSoftware::DrvInst drv;
     for (int i = 0; i < n; ++i)
-      drv.AddProperty(TavSoftware::DrvInst::PARAMETERS, new TavSoftware::Param("C_P" + std::to_string(i)));
+      drv.AddProperty(TavSoftware::DrvInst::PARAMETERS,
+                      new TavSoftware::Param("C_P" + std::to_string(i)));
     benchmark::DoNotOptimize(drv.GetPropSeqRef(TavSoftware::DrvInst::PARAMETERS).size());
   }
-  state.counters["ns_per_add"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
-                                  benchmark::Counter::kInvert);
+  state.counters["ns_per_add"] =
+      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AddParameters)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -46,9 +47,9 @@ void BM_AddInterfaces(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(drv.GetPropSeqRef(TavSoftware::DrvInst::INTERFACES).size());
   }
-  state.counters["ns_per_add"] = benchmark::Counter(
-      static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
-                                  benchmark::Counter::kInvert);
+  state.counters["ns_per_add"] =
+      benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
+                                                     benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_AddInterfaces)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

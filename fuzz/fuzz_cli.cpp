@@ -2,7 +2,8 @@
 // arguments. It runs in a scratch directory of its own holding a small MSS,
 // an MDD and a repository, laid out anew for every input; arguments that
 // would reach outside it (absolute paths, "..") are replaced, so whatever
-// the tool writes stays there.
+// the tool writes stays there. As it changes the working directory, give
+// libFuzzer the corpus directories as absolute paths.
 #include <unistd.h>
 
 #include <cstdint>
@@ -37,16 +38,27 @@ void LayOut(const fs::path& dir) {
   Put(dir / "r/bsp/os_v1_00_a/data/os_v2_1_0.mld", "BEGIN OS os\nEND OS\n");
 }
 
+// Kept apart from the function's static: an exit handler runs after the
+// destructors of statics made after it was registered.
+const fs::path* g_sandbox = nullptr;
+
+void RemoveSandbox() {
+  std::error_code ec;
+  if (g_sandbox && ::chdir("/") == 0) fs::remove_all(*g_sandbox, ec);
+}
+
 const fs::path& Sandbox() {
-  static const fs::path dir = [] {
+  if (!g_sandbox) {
     const char* t = std::getenv("TMPDIR");
-    fs::path d = fs::path(t && *t ? t : "/tmp") / ("tavsw_fuzz_cli_" + std::to_string(::getpid()));
-    fs::create_directories(d);
-    if (::chdir(d.c_str()) != 0) std::abort();
+    g_sandbox = new fs::path(fs::path(t && *t ? t : "/tmp") /
+                             ("tavsw_fuzz_cli_" + std::to_string(::getpid())));
+    fs::create_directories(*g_sandbox);
+    if (::chdir(g_sandbox->c_str()) != 0) std::abort();
+    // libFuzzer ends a timed run through exit(); the scratch tree goes with it.
+    std::atexit(RemoveSandbox);
     ::unsetenv("QUARLY_VEK");
-    return d;
-  }();
-  return dir;
+  }
+  return *g_sandbox;
 }
 
 }  // namespace

@@ -48,8 +48,7 @@ std::string Lower(const Port::String& s) {
 
 bool PropSeqSet::NameIndex::Current(const MdtBase::PropSeq& seq) const {
   return built && size == seq.size() && data == seq.data() &&
-         back == (seq.empty() ? nullptr : seq.back()) &&
-         epoch == MdtBase::NameValue::NameEpoch();
+         back == (seq.empty() ? nullptr : seq.back()) && epoch == MdtBase::NameValue::NameEpoch();
 }
 
 void PropSeqSet::NameIndex::Note(const MdtBase::PropSeq& seq) {

@@ -113,7 +113,8 @@ int ArrayInst::DelProperty(int nodeType, const String& name) {
 size_t ArrayInst::GetRowCount() const {
   if (!imp_->pending) return imp_->seqs.Get(ELEMENTS).size();
   size_t rows = 0;
-  WalkRows(*imp_->pending, [&rows] { ++rows; }, [](std::string_view) {});
+  WalkRows(
+      *imp_->pending, [&rows] { ++rows; }, [](std::string_view) {});
   return rows;
 }
 

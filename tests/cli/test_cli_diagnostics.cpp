@@ -24,22 +24,32 @@ TEST_F(CliDiagnostics, EachFormatOnAFileWithErrors) {
     const char* format;
     std::string err;
   } cases[] = {
-      {"text",
-       "ERROR: " + f + " line 2 - Syntax error. Expecting PARAMETER\n" + "ERROR: " + f +
-           " line 3 - Unknown Component Type \n" + "STATUS: " + f + " line 3 - DRIVER x \n" +
-           "ERROR: " + f + " line 4 - Using END without BEGINNING a component. Line ignored\n" +
-           "ERROR: Cannot open file \"" + missing + "\" for reading\n"},
-      {"gcc",
-       f + ":2: error: Syntax error. Expecting PARAMETER\n" + f +
-           ":3: error: Unknown Component Type \n" + f + ":3: note: DRIVER x \n" + f +
-           ":4: error: Using END without BEGINNING a component. Line ignored\n" + missing +
-           ": error: Cannot open file \"" + missing + "\" for reading\n"},
+      {"text", "ERROR: " + f + " line 2 - Syntax error. Expecting PARAMETER\n" + "ERROR: " + f +
+                   " line 3 - Unknown Component Type \n" + "STATUS: " + f +
+                   " line 3 - DRIVER x \n" + "ERROR: " + f +
+                   " line 4 - Using END without BEGINNING a component. Line ignored\n" +
+                   "ERROR: Cannot open file \"" + missing + "\" for reading\n"},
+      {"gcc", f + ":2: error: Syntax error. Expecting PARAMETER\n" + f +
+                  ":3: error: Unknown Component Type \n" + f + ":3: note: DRIVER x \n" + f +
+                  ":4: error: Using END without BEGINNING a component. Line ignored\n" + missing +
+                  ": error: Cannot open file \"" + missing + "\" for reading\n"},
       {"json",
-       R"({"file":")" + f + R"(","line":2,"severity":"error","text":"Syntax error. Expecting PARAMETER"})" "\n" +
-           R"({"file":")" + f + R"(","line":3,"severity":"error","text":"Unknown Component Type "})" "\n" +
-           R"({"file":")" + f + R"(","line":3,"severity":"note","text":"DRIVER x "})" "\n" +
-           R"({"file":")" + f + R"(","line":4,"severity":"error","text":"Using END without BEGINNING a component. Line ignored"})" "\n" +
-           R"({"file":")" + missing + R"(","line":null,"severity":"error","text":"Cannot open file \")" + missing + R"(\" for reading"})" "\n"},
+       R"({"file":")" + f +
+           R"(","line":2,"severity":"error","text":"Syntax error. Expecting PARAMETER"})"
+           "\n" +
+           R"({"file":")" + f +
+           R"(","line":3,"severity":"error","text":"Unknown Component Type "})"
+           "\n" +
+           R"({"file":")" + f +
+           R"(","line":3,"severity":"note","text":"DRIVER x "})"
+           "\n" +
+           R"({"file":")" + f +
+           R"(","line":4,"severity":"error","text":"Using END without BEGINNING a component. Line ignored"})"
+           "\n" +
+           R"({"file":")" + missing +
+           R"(","line":null,"severity":"error","text":"Cannot open file \")" + missing +
+           R"(\" for reading"})"
+           "\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.format);
@@ -54,17 +64,18 @@ TEST_F(CliDiagnostics, EachFormatOnAFileWithErrors) {
   auto r = RunTavsw({"--diagnostics=gcc", "bogus"});
   EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo)\n");
   r = RunTavsw({"--diagnostics=json", "fmt", f});
-  EXPECT_TRUE(Contains(r.err, R"({"file":")" + f +
-                                  R"(","line":null,"severity":"error","text":"not written, the file has errors"})"))
+  EXPECT_TRUE(Contains(
+      r.err, R"({"file":")" + f +
+                 R"(","line":null,"severity":"error","text":"not written, the file has errors"})"))
       << r.err;
   EXPECT_EQ(RunTavsw({"--diagnostics=xml", "parse", f}).status, 2);
 }
 
 TEST_F(CliDiagnostics, LineZeroAndDuplicateMessagesNameTheirFile) {
   const std::string empty = dir.Write("e_v2_1_0.mdd", "");
-  const std::string dup =
-      dir.Write("dup.mss", "BEGIN DRIVER\n PARAMETER DRIVER_NAME = d\n PARAMETER A = 1\n"
-                           " PARAMETER a = 2\nEND\n");
+  const std::string dup = dir.Write("dup.mss",
+                                    "BEGIN DRIVER\n PARAMETER DRIVER_NAME = d\n PARAMETER A = 1\n"
+                                    " PARAMETER a = 2\nEND\n");
   auto r = RunTavsw({"--diagnostics=gcc", "parse", "-q", empty, dup});
   EXPECT_EQ(r.err, empty + ": error: No BEGIN DRIVER found in the MDD file. \n" + dup +
                        ":4: error: Property a already added to driver instance d\n" + dup +
@@ -104,8 +115,8 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
 
 TEST_F(CliDiagnostics, EveryHelpStatesTheExitCodes) {
   const std::vector<std::vector<std::string>> helps = {
-      {"--help"}, {"parse", "--help"}, {"fmt", "--help"}, {"repo", "--help"},
-      {"repo", "list", "--help"}, {"repo", "find", "--help"}};
+      {"--help"},         {"parse", "--help"},        {"fmt", "--help"},
+      {"repo", "--help"}, {"repo", "list", "--help"}, {"repo", "find", "--help"}};
   for (const auto& args : helps) {
     auto r = RunTavsw(args);
     EXPECT_EQ(r.status, 0);

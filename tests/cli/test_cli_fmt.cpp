@@ -115,8 +115,8 @@ TEST_F(CliFmt, UsageAndWriteFailuresExitTwo) {
        "STATUS: MSS file \"" + dir / "fifo.mss" + "\" could not be opened for writing\n" +
            "tavsw: " + dir / "fifo.mss" + ": could not be written: not a regular file\n"},
       {{"fmt", readOnly},
-       "STATUS: MSS file \"" + readOnly + "\" could not be opened for writing\n" + "tavsw: " +
-           readOnly + ": could not be written: Permission denied\n"},
+       "STATUS: MSS file \"" + readOnly + "\" could not be opened for writing\n" +
+           "tavsw: " + readOnly + ": could not be written: Permission denied\n"},
   };
   for (const auto& c : cases) {
     auto r = RunTavsw(c.args);
@@ -175,12 +175,14 @@ TEST_F(CliFmt, WarningsAloneWriteNothingUnlessForced) {
   const std::string mss = dir.Write("warn.mss", text);
   auto r = RunTavsw({"fmt", "--diagnostics=gcc", mss});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, mss + ":3: warning: intc - ARRAY interrupt_handler has been deprecated in VEK "
-                         "and will be removed in future versions of the tool. It is recommended "
-                         "that you register interrupt handlers via your application code rather "
-                         "than via the MSS. Please refer to Tavnote 24988 for more information.\n" +
-                       mss + ": error: not written, reading it reported problems (--force "
-                             "writes anyway)\n");
+  EXPECT_EQ(r.err, mss +
+                       ":3: warning: intc - ARRAY interrupt_handler has been deprecated in VEK "
+                       "and will be removed in future versions of the tool. It is recommended "
+                       "that you register interrupt handlers via your application code rather "
+                       "than via the MSS. Please refer to Tavnote 24988 for more information.\n" +
+                       mss +
+                       ": error: not written, reading it reported problems (--force "
+                       "writes anyway)\n");
   EXPECT_EQ(ReadFile(mss), text);
   EXPECT_EQ(RunTavsw({"fmt", "--force", mss}).status, 0);
 }

@@ -175,6 +175,13 @@ TEST_F(CliParse, JsonDescribesWhatWasReadPerFile) {
   EXPECT_EQ(j[2]["read"], true);
   EXPECT_EQ(j[3]["read"], false);
   EXPECT_FALSE(j[3].contains("content"));
+
+  // Bytes that are no UTF-8 are replaced, not a reason to fail.
+  const std::string odd =
+      dir.Write("odd.mss", "BEGIN DRIVER\n PARAMETER DRIVER_NAME = d\xff\nEND\n");
+  r = RunTavsw({"parse", "--json", odd});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)[0]["content"]["drivers"][0]["name"], "d\xef\xbf\xbd");
 }
 
 TEST_F(CliParse, QuietPrintsDiagnosticsOnly) {

@@ -116,14 +116,19 @@ TEST_F(CliRepo, RepositoryProblemsAndExitCodes) {
     int status;
     std::string err;
   } cases[] = {
-      {{"repo", "list", "--repo", dir / "nowhere"}, 1,
+      {{"repo", "list", "--repo", dir / "nowhere"},
+       1,
        "tavsw: " + dir / "nowhere" + ": no such directory\n"},
       {{"repo", "find", "tavuart", "--repo", file}, 1, "tavsw: " + file + ": not a directory\n"},
-      {{"repo", "list", "--repo", dir / "empty"}, 0, "tavsw: " + dir / "empty" + ": holds no core\n"},
-      {{"repo", "list"}, 0,
+      {{"repo", "list", "--repo", dir / "empty"},
+       0,
+       "tavsw: " + dir / "empty" + ": holds no core\n"},
+      {{"repo", "list"},
+       0,
        "tavsw: no repository to search (QUARLY_VEK names no installation and no --repo was "
        "given)\n"},
-      {{"repo", "find", "tavuart"}, 1,
+      {{"repo", "find", "tavuart"},
+       1,
        "tavsw: no repository to search (QUARLY_VEK names no installation and no --repo was "
        "given)\n"},
   };
@@ -138,11 +143,13 @@ TEST_F(CliRepo, RepositoryProblemsAndExitCodes) {
   dir.Write("a/bsp/nofile_v1_00_a/data/other.mld", "");
   auto r = RunTavsw({"repo", "list", "--verbose", "--repo", Repo("a")});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(r.err, "tavsw: " + Repo("a") + "/drivers/nodata_v1_00_a: skipped: no data/ directory\n" +
+  EXPECT_EQ(r.err, "tavsw: " + Repo("a") +
+                       "/drivers/nodata_v1_00_a: skipped: no data/ directory\n" +
                        "tavsw: " + Repo("a") +
                        "/drivers/noversion: skipped: no version in the name (expected "
                        "NAME_vX_YY_Z)\n" +
-                       "tavsw: " + Repo("a") + "/bsp/nofile_v1_00_a: skipped: no data/nofile_v2_1_0.mld\n");
+                       "tavsw: " + Repo("a") +
+                       "/bsp/nofile_v1_00_a: skipped: no data/nofile_v2_1_0.mld\n");
 
   // A broken MDD fails the list as a broken MLD does.
   for (const char* kind : {"mdd", "mld"}) {

@@ -326,7 +326,8 @@ TEST_F(MddReaderTest, InitialiserCountAgainstTheSize) {
   const struct {
     const char* def;
     const char* size;
-  } expected[] = {{"nodes:(1,2,) {}", "int:3 {}"}, {"nodes:(1,2,3) {}", "int:3 {}"}, {"", "int:2 {}"}};
+  } expected[] = {
+      {"nodes:(1,2,) {}", "int:3 {}"}, {"nodes:(1,2,3) {}", "int:3 {}"}, {"", "int:2 {}"}};
   for (size_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
     auto* a = dynamic_cast<Array*>(Seq(Mdd::ARRAYS)[i]);

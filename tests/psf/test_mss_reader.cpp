@@ -177,8 +177,9 @@ TEST_F(MssReaderTest, DuplicateNamingParameterStillRenames) {
   EXPECT_EQ(1u, drv->GetPropSeqRef(DrvInst::PARAMETERS).size());
   EXPECT_EQ("b", drv->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_NAME"));
   // The instance's own refusal comes first, at the same line.
-  EXPECT_EQ((std::vector<std::string>{Err(3, "Property driver_name already added to driver "
-                                             "instance a\n"),
+  EXPECT_EQ((std::vector<std::string>{Err(3,
+                                          "Property driver_name already added to driver "
+                                          "instance a\n"),
                                       Err(3, "PARAMETER is already added to driver instance.")}),
             Errors());
 }

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <csignal>
-
 #include <filesystem>
 #include <string>
 #include <vector>

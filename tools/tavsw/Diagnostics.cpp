@@ -63,7 +63,10 @@ Located Locate(const MsgRecord& msg) {
 }
 
 Diagnostics::Diagnostics(std::ostream& err, DiagFormat format, int maxErrors)
-    : err_(err), format_(format), maxErrors_(maxErrors), previous_(Port_MsgManData::SetSink(this)) {}
+    : err_(err),
+      format_(format),
+      maxErrors_(maxErrors),
+      previous_(Port_MsgManData::SetSink(this)) {}
 
 Diagnostics::~Diagnostics() { Port_MsgManData::SetSink(previous_); }
 
@@ -119,7 +122,8 @@ void Diagnostics::Print(MsgSeverity severity, const Located& where) {
 
 void Diagnostics::Finish() {
   if (heldErrors_ == 0 && heldOthers_ == 0) return;
-  std::string text = std::to_string(heldErrors_) + (heldErrors_ == 1 ? " more error" : " more errors");
+  std::string text =
+      std::to_string(heldErrors_) + (heldErrors_ == 1 ? " more error" : " more errors");
   if (heldOthers_ > 0)
     text += " and " + std::to_string(heldOthers_) +
             (heldOthers_ == 1 ? " other message" : " other messages");

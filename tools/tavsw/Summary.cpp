@@ -124,8 +124,7 @@ void PrintArrayInst(const Property* p, int depth, std::ostream& out) {
   out << Pad(depth) << "ARRAY " << p->GetName() << " = " << p->GetValueStr();
   if (Is(p, "TavSoftware_ArrayInst")) {
     const auto* a = static_cast<const TavSoftware::ArrayInst*>(p);
-    out << "  [" << Plural(a->GetRowCount(), "row", "rows")
-        << "]";
+    out << "  [" << Plural(a->GetRowCount(), "row", "rows") << "]";
   }
   out << "\n";
 }

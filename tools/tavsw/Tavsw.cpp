@@ -14,7 +14,6 @@
 
 #include "Diagnostics.h"
 #include "Diff.h"
-
 #include "Mdd.h"
 #include "Mld.h"
 #include "Mss.h"
@@ -107,22 +106,28 @@ bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json*
     case FileKind::kMdd: {
       TavSoftware::Mdd mdd;
       result = TavSoftware::ParseMdd::Parse(path, &mdd);
-      if (json) content = MddJson(mdd);
-      else PrintMddSummary(mdd, summary);
+      if (json)
+        content = MddJson(mdd);
+      else if (!quiet)
+        PrintMddSummary(mdd, summary);
       break;
     }
     case FileKind::kMld: {
       TavSoftware::Mld mld;
       result = TavSoftware::ParseMld::Parse(path, &mld);
-      if (json) content = MldJson(mld);
-      else PrintMldSummary(mld, summary);
+      if (json)
+        content = MldJson(mld);
+      else if (!quiet)
+        PrintMldSummary(mld, summary);
       break;
     }
     case FileKind::kMss: {
       TavSoftware::Mss mss;
       result = TavSoftware::ParseMss::Parse(path, &mss);
-      if (json) content = MssJson(mss);
-      else PrintMssSummary(mss, summary);
+      if (json)
+        content = MssJson(mss);
+      else if (!quiet)
+        PrintMssSummary(mss, summary);
       break;
     }
     case FileKind::kUnknown:
@@ -151,7 +156,8 @@ bool CheckKinds(Context& ctx, const std::vector<std::string>& files,
     bool ok = false;
     for (FileKind a : accepted) ok = ok || a == k;
     if (!ok) {
-      ctx.diag.Tool(MsgSeverity::kError, "unknown file type (expected " + std::string(expected) + ")", f);
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "unknown file type (expected " + std::string(expected) + ")", f);
       return false;
     }
   }
@@ -167,7 +173,8 @@ class ParseCommand : public Command {
   void Declare(CLI::App& app) override {
     app.add_option("files", files_, "Files to read (.mdd, .mld, .mss)")->required();
     app.add_flag("-q,--quiet", quiet_, "Print diagnostics only");
-    app.add_flag("--json", json_, "Print what was read as one JSON document (a list, one object per file)");
+    app.add_flag("--json", json_,
+                 "Print what was read as one JSON document (a list, one object per file)");
   }
   int Run(Context& ctx) override {
     // Refuse the whole command line before reading anything, so a typo does
@@ -178,7 +185,8 @@ class ParseCommand : public Command {
     bool clean = true;
     nlohmann::json list = nlohmann::json::array();
     for (const auto& f : files_) clean = ParseOne(ctx, f, quiet_, json_ ? &list : nullptr) && clean;
-    if (json_) ctx.out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    if (json_)
+      ctx.out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return clean ? kTavswOk : kTavswErrors;
   }
 
@@ -216,16 +224,17 @@ class FmtCommand : public Command {
       return kTavswUsage;
     }
     if (output_->count() > 0 && files_.size() > 1) {
-      ctx.diag.Tool(MsgSeverity::kError, "-o takes one input file, not " + std::to_string(files_.size()));
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "-o takes one input file, not " + std::to_string(files_.size()));
       return kTavswUsage;
     }
     for (const auto& f : files_) {
       const FileKind kind = KindOf(f);
       if (kind == FileKind::kMdd || kind == FileKind::kMld) {
-        ctx.diag.Tool(MsgSeverity::kError,
-                      std::string(kind == FileKind::kMdd ? "MDD" : "MLD") +
-                          " files cannot be formatted yet",
-                      f);
+        ctx.diag.Tool(
+            MsgSeverity::kError,
+            std::string(kind == FileKind::kMdd ? "MDD" : "MLD") + " files cannot be formatted yet",
+            f);
         return kTavswUsage;
       }
     }
@@ -254,8 +263,9 @@ class FmtCommand : public Command {
       for (const auto& loss : losses)
         ctx.diag.Tool(MsgSeverity::kWarning, "would be lost: " + loss.what, file, loss.line);
       ctx.diag.Tool(MsgSeverity::kError,
-                    losses.empty() ? "not written, reading it reported problems (--force writes anyway)"
-                                   : "not written, formatting would lose text (--force writes anyway)",
+                    losses.empty()
+                        ? "not written, reading it reported problems (--force writes anyway)"
+                        : "not written, formatting would lose text (--force writes anyway)",
                     file);
       return kTavswErrors;
     }
@@ -429,7 +439,10 @@ class RepoListCommand : public Command {
                         {"installed", repos->GetReposType() == 1},
                         {"cores", cores}});
     }
-    if (json_) ctx.out << nlohmann::json({{"repositories", list}}).dump(2) << "\n";
+    if (json_)
+      ctx.out << nlohmann::json({{"repositories", list}})
+                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+              << "\n";
     return ctx.diag.Errors() == errorsBefore ? kTavswOk : kTavswErrors;
   }
 
@@ -649,7 +662,8 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
     } catch (const CLI::ExtrasError& e) {
       // "The following argument(s) were not expected: A B": name them.
       std::string what = e.what();
-      std::string words = what.substr(what.find(": ") == std::string::npos ? 0 : what.find(": ") + 2);
+      std::string words =
+          what.substr(what.find(": ") == std::string::npos ? 0 : what.find(": ") + 2);
       std::string first = words.substr(0, words.find(' '));
       usage.Tool(MsgSeverity::kError,
                  (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
