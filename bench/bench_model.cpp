@@ -34,7 +34,7 @@ void BM_AddParameters(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate |
                                                      benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_AddParameters)->Arg(25000)->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AddParameters)->Arg(25000)->Arg(50000)->Arg(100000)->Arg(400000)->Unit(benchmark::kMillisecond);
 
 void BM_AddInterfaces(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
