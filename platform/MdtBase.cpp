@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,8 @@
 namespace MdtBase {
 
 namespace {
-Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
 
+std::atomic<uint64_t> g_nameEpoch{0};
 thread_local BaseNode::NotifyObserver t_observer = nullptr;
 thread_local void* t_observerData = nullptr;
 
@@ -280,6 +281,9 @@ MdtValue* ListBaseNodePtrVal::Clone() const {
 // ---------------------------------------------------------------------------
 NameValue::NameValue() { AddBaseNode(this, "MdtBas_NameValue"); }
 NameValue::NameValue(const String& name) : NameValue() { name_ = name; }
+
+uint64_t NameValue::NameEpoch() { return g_nameEpoch.load(std::memory_order_relaxed); }
+void NameValue::NoteRename() { g_nameEpoch.fetch_add(1, std::memory_order_relaxed); }
 NameValue::~NameValue() { delete value_; }
 
 String NameValue::GetValueStr() const { return value_ ? value_->GetValueStr() : String(); }
@@ -639,7 +643,8 @@ int BaseParser::InitData(const String& fileName, PsfFile* file) {
   s.numEmptyLines = 0;
   s.globalCommentDone = false;
   if (fileName.empty() || !s.stream.open(fileName)) {
-    Msg().issueError("Cannot open file \"%s\" for reading\n", fileName.c_str());
+    Port_MsgManData::Issue(MsgSeverity::kError,
+                           "Cannot open file \"" + fileName + "\" for reading\n", fileName, 0);
     return 2;
   }
   int64_t stamp = 0;
@@ -651,19 +656,23 @@ bool BaseParser::ReadLine(String& line) { return S().stream.readline(line); }
 bool BaseParser::AtEof() { return S().stream.geteof(); }
 void BaseParser::Close() { S().stream.close(); }
 
+String BaseParser::Where() {
+  const State& s = S();
+  // Before the first line (or after a read of nothing) there is no line to
+  // name, only the file.
+  if (s.lineno <= 0) return s.filename + " - ";
+  return s.filename + " line " + std::to_string(s.lineno) + " - ";
+}
+
 void BaseParser::PARSEERR(const String& text) {
   State& s = S();
   ++s.numerr;
-  Port_MsgManData::Issue(MsgSeverity::kError,
-                         s.filename + " line " + std::to_string(s.lineno) + " - " + text,
-                         s.filename, s.lineno);
+  Port_MsgManData::Issue(MsgSeverity::kError, Where() + text, s.filename, s.lineno);
 }
 
 void BaseParser::PARSEWARN(const String& text) {
   State& s = S();
-  Port_MsgManData::Issue(MsgSeverity::kWarning,
-                         s.filename + " line " + std::to_string(s.lineno) + " - " + text,
-                         s.filename, s.lineno);
+  Port_MsgManData::Issue(MsgSeverity::kWarning, Where() + text, s.filename, s.lineno);
 }
 
 void BaseParser::SetFileInfo(PsfComp* node) {
@@ -737,14 +746,20 @@ struct UtStreamWriter::FileOut {
   int fd = -1;
   std::string buffer;
   bool failed = false;
+  int error = 0;  // errno of the first failure
 
+  bool Fail(int err) {
+    if (!failed) error = err;
+    failed = true;
+    return false;
+  }
   bool FlushBuffer() {
     size_t off = 0;
     while (off < buffer.size()) {
       ssize_t n = ::write(fd, buffer.data() + off, buffer.size() - off);
       if (n < 0) {
         if (errno == EINTR) continue;
-        return false;
+        return Fail(errno);
       }
       off += static_cast<size_t>(n);
     }
@@ -757,22 +772,81 @@ struct UtStreamWriter::FileOut {
   }
 };
 
+namespace {
+thread_local String t_writeFailure;
+
+void SetWriteFailure(int err) { t_writeFailure = err ? std::strerror(err) : ""; }
+
+// The file a chain of symbolic links at `path` ends in (`path` itself when
+// it is no link, or names nothing yet); 0, else the errno that stops the walk.
+int ResolveLinks(std::string& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n < 0) return errno;
+    link.resize(static_cast<size_t>(n));
+    if (link.empty()) return ENOENT;
+    if (link[0] != '/') {
+      size_t slash = path.rfind('/');
+      if (slash != std::string::npos) link = path.substr(0, slash + 1) + link;
+    }
+    path = link;
+  }
+  return ELOOP;
+}
+}  // namespace
+
+const String& UtStreamWriter::LastFailure() { return t_writeFailure; }
+
 UtStreamWriter* UtStreamWriter::ConstructUtStreamWriter(const String& fileName) {
-  if (fileName.empty()) return nullptr;
+  SetWriteFailure(0);
+  if (fileName.empty()) {
+    SetWriteFailure(ENOENT);
+    return nullptr;
+  }
   auto f = std::make_unique<FileOut>();
   f->target = fileName;
-  f->temp = fileName + ".tmpXXXXXX";
+  // Renaming onto a link would replace the link itself; the user meant the
+  // file it names.
+  if (int err = ResolveLinks(f->target)) {
+    SetWriteFailure(err);
+    return nullptr;
+  }
+  struct stat st;
+  const bool exists = ::stat(f->target.c_str(), &st) == 0;
+  if (exists) {
+    // The rename would put a regular file where the node was.
+    if (!S_ISREG(st.st_mode)) {
+      t_writeFailure = "not a regular file";
+      return nullptr;
+    }
+    // Only the directory's permissions guard a rename; a file its owner made
+    // read-only is refused as writing it in place would be (also for root,
+    // whom access() never refuses).
+    if (::access(f->target.c_str(), W_OK) != 0) {
+      SetWriteFailure(errno);
+      return nullptr;
+    }
+    if ((st.st_mode & 0222) == 0) {
+      SetWriteFailure(EACCES);
+      return nullptr;
+    }
+  }
+  f->temp = f->target + ".tmpXXXXXX";
   int fd = ::mkstemp(f->temp.data());
   if (fd < 0) {
+    SetWriteFailure(errno);
     f->temp.clear();
     return nullptr;
   }
   f->fd = fd;
   // Keep the mode of the file being replaced; a new file gets the usual
   // permissions rather than mkstemp's private ones.
-  struct stat st;
   mode_t mode;
-  if (::stat(fileName.c_str(), &st) == 0) {
+  if (exists) {
     mode = st.st_mode & 07777;
   } else {
     mode_t mask = ::umask(0);
@@ -798,7 +872,8 @@ void UtStreamWriter::writeline(const String& text) {
   if (!file_ || file_->failed) return;
   file_->buffer += text;
   file_->buffer += '\n';
-  if (file_->buffer.size() >= (1u << 16) && !file_->FlushBuffer()) file_->failed = true;
+  // FlushBuffer records the failure; later lines are dropped.
+  if (file_->buffer.size() >= (1u << 16)) file_->FlushBuffer();
 }
 
 bool UtStreamWriter::Commit() {
@@ -808,15 +883,21 @@ bool UtStreamWriter::Commit() {
   }
   if (!file_ || committed_) return committed_;
   FileOut& f = *file_;
-  bool ok = !f.failed && f.FlushBuffer() && ::fsync(f.fd) == 0;
-  ok = (::close(f.fd) == 0) && ok;
+  // Every step is checked: a full disk often shows only at the flush, the
+  // fsync or the close, and the old file must then stay.
+  bool ok = !f.failed && f.FlushBuffer();
+  if (ok && ::fsync(f.fd) != 0) ok = f.Fail(errno);
+  if (::close(f.fd) != 0 && ok) ok = f.Fail(errno);
   f.fd = -1;
-  if (ok && ::rename(f.temp.c_str(), f.target.c_str()) == 0) {
+  if (ok && ::rename(f.temp.c_str(), f.target.c_str()) != 0) ok = f.Fail(errno);
+  if (ok) {
     f.temp.clear();
     committed_ = true;
+    SetWriteFailure(0);
     return true;
   }
-  f.failed = true;
+  f.Fail(EIO);
+  SetWriteFailure(f.error);
   return false;
 }
 

@@ -240,7 +240,14 @@ class TAVSW_API NameValue : public BaseNode {
   ~NameValue() override;
 
   const String& GetName() const { return name_; }
-  virtual void SetName(const String& name) { name_ = name; }
+  virtual void SetName(const String& name) {
+    name_ = name;
+    if (indexed_) NoteRename();
+  }
+  // Marks the node as listed in a name index. Renaming such a node moves
+  // NameEpoch() on, which tells every index to check itself again.
+  void SetIndexed() { indexed_ = true; }
+  static uint64_t NameEpoch();
   // The value as text; empty without a value.
   String GetValueStr() const;
   // Sets the value text; a node without a value gets a StrVal. Returns the
@@ -251,8 +258,10 @@ class TAVSW_API NameValue : public BaseNode {
   void SetMdtValuePtr(MdtValue* value);
 
  private:
+  static void NoteRename();
   String name_;
   MdtValue* value_ = nullptr;
+  bool indexed_ = false;
 };
 
 // Comment lines kept by the MSS reader, without their "#".
@@ -482,6 +491,9 @@ class TAVSW_API BaseParser {
   static bool AtEof();
   static void Close();
 
+  // "<file> line <n> - ", or "<file> - " before the first line: the prefix
+  // of every message about the current file.
+  static String Where();
   // Reports `text` as an error at the current file and line, counted.
   static void PARSEERR(const String& text);
   // Reports `text` as a warning at the current file and line.
@@ -504,12 +516,22 @@ class TAVSW_API BaseParser {
 // ---------------------------------------------------------------------------
 // Writing. Output goes to a temporary file beside the target, renamed into
 // place only by Commit(); a writer destroyed without a successful Commit
-// removes the temporary file and leaves the target untouched.
+// removes the temporary file and leaves the target untouched. A target that
+// is a symbolic link is written through it: the temporary file is made
+// beside the file the link names, which is replaced, and the link stays.
 // ---------------------------------------------------------------------------
 class TAVSW_API UtStreamWriter {
  public:
-  // Opens a temporary file beside `fileName`; null when that is impossible.
+  // Opens a temporary file beside `fileName` (or beside the file a link
+  // there names). Null when that is impossible, and also when the target
+  // exists but is not a regular file (a directory, FIFO or device would be
+  // replaced rather than written) or may not be written (a read-only file
+  // must not be replaced behind its owner's back); LastFailure() says why.
   static UtStreamWriter* ConstructUtStreamWriter(const String& fileName);
+  // Why the last failed ConstructUtStreamWriter or Commit on this thread
+  // failed, in the system's words ("Permission denied", "No space left on
+  // device", ...); empty after a success.
+  static const String& LastFailure();
   // Writes into `out` (not owned); Commit() only flushes.
   explicit UtStreamWriter(std::ostream& out);
   ~UtStreamWriter();

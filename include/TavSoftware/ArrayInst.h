@@ -49,9 +49,13 @@ class TAVSW_API ArrayInst : public MdtBase::Property {
   // Rebuilds the rows from the value text: "((a,b),(c,d))" gives one element
   // per row with one unnamed Param per column, "(a,b)" one element per item,
   // "()" none. The text itself is then stored unchanged in the value object.
+  // The rows are built when the sequences are first looked at, so an array
+  // that is only read and written back holds its text alone.
   // Returns the value object's SetValue result; 1 (nothing changed) when the
   // node has no value object.
   int SetValueStr(const String& text) override;
+  // The number of rows, without building them when they are not built yet.
+  size_t GetRowCount() const;
 
  private:
   std::unique_ptr<ArrayInstImp> imp_;

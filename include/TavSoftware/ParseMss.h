@@ -8,6 +8,16 @@ namespace TavSoftware {
 
 class Mss;
 
+// A place where reading an MSS left out or changed text of the file without
+// a message, as the format has it: a value that is not kept, a word after an
+// interface name, quotes read as blanks, an array value that writes back
+// otherwise. The Mss no longer holds what was there, so writing it back
+// would lose it.
+struct MssTextLoss {
+  int line = 0;  // 1-based line of the file
+  String what;   // what is lost, e.g. "value of file-level PARAMETER X is not kept"
+};
+
 class TAVSW_API ParseMss {
  public:
   ParseMss() = delete;
@@ -24,6 +34,9 @@ class TAVSW_API ParseMss {
   // opened (after the error from the base library); -1 for a null `mss`.
   // One parse at a time per thread.
   static int Parse(const String& fileName, Mss* mss);
+  // The same; when `losses` is not null every MssTextLoss found is appended
+  // to it, in line order. With null it costs nothing beyond the plain read.
+  static int Parse(const String& fileName, Mss* mss, std::vector<MssTextLoss>* losses);
 };
 
 }  // namespace TavSoftware

@@ -35,22 +35,88 @@ const MdtBase::PropSeq& PropSeqSet::Get(int nodeType) const {
   return const_cast<PropSeqSet*>(this)->Get(nodeType);
 }
 
+namespace {
+// Below this length a scan is as quick as a lookup and needs no memory.
+constexpr size_t kIndexFrom = 16;
+
+std::string Lower(const Port::String& s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(Port::String::Lower(static_cast<unsigned char>(c)));
+  return out;
+}
+}  // namespace
+
+bool PropSeqSet::NameIndex::Current(const MdtBase::PropSeq& seq) const {
+  return built && size == seq.size() && data == seq.data() &&
+         back == (seq.empty() ? nullptr : seq.back()) && epoch == MdtBase::NameValue::NameEpoch();
+}
+
+void PropSeqSet::NameIndex::Note(const MdtBase::PropSeq& seq) {
+  size = seq.size();
+  data = seq.data();
+  back = seq.empty() ? nullptr : seq.back();
+  built = true;
+}
+
+void PropSeqSet::NameIndex::Rebuild(const MdtBase::PropSeq& seq) {
+  first.clear();
+  for (MdtBase::Property* p : seq) {
+    if (!p) continue;
+    p->SetIndexed();
+    first.emplace(Lower(p->GetName()), p);
+  }
+  epoch = MdtBase::NameValue::NameEpoch();
+  Note(seq);
+}
+
+PropSeqSet::NameIndex* PropSeqSet::IndexFor(int nodeType) const {
+  if (!index_) index_ = std::make_unique<std::vector<NameIndex>>(seqs_.size());
+  return &(*index_)[single_ ? 0 : static_cast<size_t>(nodeType - first_)];
+}
+
+void PropSeqSet::Invalidate(int nodeType) {
+  if (index_ && IsValid(nodeType)) IndexFor(nodeType)->built = false;
+}
+
 MdtBase::Property* PropSeqSet::FindByName(int nodeType, const Port::String& name) const {
   if (!IsValid(nodeType)) return nullptr;
-  return MdtBase::PropertyUtil::GetPropertyByName(Get(nodeType), name, 0);
+  const auto& seq = Get(nodeType);
+  if (seq.size() < kIndexFrom) return MdtBase::PropertyUtil::GetPropertyByName(seq, name, 0);
+  NameIndex* index = IndexFor(nodeType);
+  if (!index->Current(seq)) index->Rebuild(seq);
+  auto it = index->first.find(Lower(name));
+  return it == index->first.end() ? nullptr : it->second;
+}
+
+void PropSeqSet::ReportDuplicate(const MdtBase::Property* child, const char* owner) {
+  Port::String text = "Property " + child->GetName() + " already added to " + owner + "\n";
+  const Port::String& file = child->GetFileNameStr();
+  const int line = child->GetLineNum();
+  if (!file.empty())
+    text = file + (line > 0 ? " line " + std::to_string(line) : Port::String()) + " - " + text;
+  Port_MsgManData::Issue(MsgSeverity::kError, text, file, line);
 }
 
 int PropSeqSet::Add(int nodeType, MdtBase::Property* child) {
   if (!child || !IsValid(nodeType)) return -1;
   child->SetNodeType(nodeType);
   auto& seq = Get(nodeType);
+  NameIndex* index = index_ ? IndexFor(nodeType) : nullptr;
+  const bool current = index && index->Current(seq);
   seq.push_back(child);
+  if (current) {
+    // Keeps the first holder of a name, as a scan would find it.
+    child->SetIndexed();
+    index->first.emplace(Lower(child->GetName()), child);
+    index->Note(seq);
+  }
   return static_cast<int>(seq.size());
 }
 
 int PropSeqSet::Del(int nodeType, MdtBase::Property* child) {
   if (!child) return -1;
   if (!IsValid(nodeType)) return 1;
+  Invalidate(nodeType);
   return MdtBase::PropertyUtil::DelPropertyByPtr(Get(nodeType), child, 1);
 }
 
@@ -62,6 +128,7 @@ int PropSeqSet::Del(int nodeType, const Port::String& name) {
 
 int PropSeqSet::DelSeq(int nodeType) {
   if (!IsValid(nodeType)) return 0;
+  Invalidate(nodeType);
   auto& seq = Get(nodeType);
   for (auto* p : seq) delete p;
   seq.clear();
@@ -69,6 +136,7 @@ int PropSeqSet::DelSeq(int nodeType) {
 }
 
 void PropSeqSet::Clear() {
+  index_.reset();
   for (auto& seq : seqs_) {
     for (auto* p : seq) delete p;
     seq.clear();

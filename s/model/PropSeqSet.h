@@ -4,6 +4,9 @@
 #ifndef TAVSOFTWARE_S_MODEL_PROPSEQSET_H
 #define TAVSOFTWARE_S_MODEL_PROPSEQSET_H
 
+#include <memory>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "MdtBase.h"
@@ -24,7 +27,14 @@ class PropSeqSet {
   // stray value never reaches memory it does not own.
   MdtBase::PropSeq& Get(int nodeType);
   const MdtBase::PropSeq& Get(int nodeType) const;
+  // The first child of that name, ignoring case; null when none. Long
+  // sequences answer from a name index, so that adding n children that must
+  // not share a name stays linear.
   MdtBase::Property* FindByName(int nodeType, const Port::String& name) const;
+  // Reports a child refused as a duplicate of a name already in the
+  // sequence: "<file> line <n> - Property <name> already added to <owner>"
+  // when the child carries its file and line, the plain text otherwise.
+  static void ReportDuplicate(const MdtBase::Property* child, const char* owner);
   // Sets the child's NodeType and appends it; the new length. -1 for null or
   // an unlisted NodeType (the caller keeps the child).
   int Add(int nodeType, MdtBase::Property* child);
@@ -40,10 +50,31 @@ class PropSeqSet {
   int Last() const { return last_; }
 
  private:
+  // Lower-cased name -> first child of that name. The sequences are handed
+  // out by reference and names can change, so the index remembers what it
+  // was built from and is rebuilt when the sequence or any indexed name
+  // changed since.
+  struct NameIndex {
+    std::unordered_map<std::string, MdtBase::Property*> first;
+    size_t size = 0;
+    const void* data = nullptr;
+    const void* back = nullptr;
+    uint64_t epoch = 0;
+    bool built = false;
+    bool Current(const MdtBase::PropSeq& seq) const;
+    void Rebuild(const MdtBase::PropSeq& seq);
+    void Note(const MdtBase::PropSeq& seq);
+  };
+  NameIndex* IndexFor(int nodeType) const;
+  void Invalidate(int nodeType);
+
   int first_;
   int last_;
   bool single_;
   std::vector<MdtBase::PropSeq> seqs_;
+  // Made on the first lookup in a long sequence; most containers never
+  // need one.
+  mutable std::unique_ptr<std::vector<NameIndex>> index_;
 };
 
 }  // namespace TavSoftware::detail

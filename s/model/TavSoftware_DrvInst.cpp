@@ -92,9 +92,7 @@ String DrvInst::GetPropertyValueStr(int nodeType, const String& name) const {
 int DrvInst::AddPropertyQuiet(int nodeType, MdtBase::Property* p) {
   if (!p || !IsValidNodeType(nodeType)) return -1;
   if (imp_->seqs.FindByName(nodeType, p->GetName())) {
-    Port_MsgManData::createObject("VEK", __FILE__, __LINE__, "")
-        .issueError("Property %s already added to driver instance %s\n", p->GetName().c_str(),
-                    GetName().c_str());
+    detail::PropSeqSet::ReportDuplicate(p, ("driver instance " + GetName()).c_str());
     return -1;
   }
   return imp_->seqs.Add(nodeType, p);

@@ -81,9 +81,7 @@ String LibInst::GetPropertyValueStr(int nodeType, const String& name) const {
 int LibInst::AddProperty(int nodeType, MdtBase::Property* p) {
   if (!p || !imp_->seqs.IsValid(nodeType)) return -1;
   if (imp_->seqs.FindByName(nodeType, p->GetName())) {
-    Port_MsgManData::createObject("VEK", __FILE__, __LINE__, "")
-        .issueError("Property %s already added to library instance %s\n", p->GetName().c_str(),
-                    GetName().c_str());
+    detail::PropSeqSet::ReportDuplicate(p, ("library instance " + GetName()).c_str());
     return -1;
   }
   return imp_->seqs.Add(nodeType, p);

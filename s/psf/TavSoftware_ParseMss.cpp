@@ -35,8 +35,16 @@
 // first. An unknown kind makes the lines up to the next BEGIN global
 // statements. A component still open at the end of the file is reported
 // and not added.
+//
+// Some text is dropped or changed without a message, as the format has it
+// (values of file-level parameters other than VERSION and HW_SPEC_FILE, the
+// rest of a file-level value after a comma, words after an interface name,
+// array values in a processor, quotes, empty comments, array text the rows
+// do not hold). A caller that writes the file back asks for a list of those
+// places; the checks run only then.
 #include <algorithm>
 #include <memory>
+#include <sstream>
 #include <string_view>
 
 #include "ArrayInst.h"
@@ -48,6 +56,7 @@
 #include "Param.h"
 #include "ParseMss.h"
 #include "ProcInst.h"
+#include "SwPropertyUtil.h"
 
 namespace TavSoftware {
 
@@ -56,8 +65,6 @@ namespace {
 using MdtBase::BaseParser;
 using MdtBase::BaseUtils;
 using std::string_view;
-
-Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
 
 // The state of one parse. The component being read is owned here until its
 // END hands it to the Mss; at most one of the four is set.
@@ -69,6 +76,12 @@ struct MssParseState {
   std::unique_ptr<OsInst> os;
   std::unique_ptr<ProcInst> proc;
   int line = 0;
+  std::vector<MssTextLoss>* losses = nullptr;  // null: nobody asked
+
+  bool Recording() const { return losses != nullptr; }
+  void Lost(String what) {
+    if (losses) losses->push_back({line, std::move(what)});
+  }
 
   void ClearCurrent() {
     drv.reset();
@@ -142,7 +155,8 @@ void HandleBegin(MssParseState& st, string_view rest) {
     st.ClearCurrent();
     st.open = false;
     BaseParser::PARSEERR("Unknown Component Type ");
-    Msg().issueStatus("%s \n", String(rest).c_str());
+    Port_MsgManData::Issue(MsgSeverity::kStatus, BaseParser::Where() + String(rest) + " \n",
+                           BaseParser::S().filename, st.line);
   }
 }
 
@@ -162,6 +176,8 @@ void HandleInterface(MssParseState& st, string_view rest) {
     BaseParser::PARSEERR("INTERFACE name is not specified");
     return;
   }
+  if (st.Recording() && name.size() < rest.size())
+    st.Lost("text after INTERFACE " + String(name) + " is not kept");
   // Tested before the node is made, so that the pending comment stays for
   // the next node instead of vanishing with a rejected one.
   if (!st.drv && !st.lib && !st.os) {
@@ -190,6 +206,31 @@ void HandleInterface(MssParseState& st, string_view rest) {
   }
 }
 
+// The text of `s` without its blanks.
+std::string Squeezed(string_view s) {
+  std::string out;
+  for (char c : s)
+    if (c != ' ' && c != '\t' && c != '\r') out += c;
+  return out;
+}
+
+// The rows hold the value, not its text: what the writer makes of them must
+// say the same, blanks aside, or the rest is lost on the way back.
+void CheckArrayWritesBack(MssParseState& st, const ArrayInst& array, string_view name,
+                          string_view value) {
+  std::ostringstream text;
+  {
+    MdtBase::UtStreamWriter writer(text);
+    SwPropertyUtil::PrintArrayInst(&array, "ARRAYINST", &writer);
+  }
+  std::string written = text.str();
+  while (!written.empty() && written.back() == '\n') written.pop_back();
+  written = written.substr(written.rfind('\n') == std::string::npos ? 0 : written.rfind('\n') + 1);
+  if (Squeezed(written) != Squeezed(" PARAMETER " + std::string(name) + " = " + std::string(value)))
+    st.Lost("array value PARAMETER " + String(name) + " is written back as" +
+            String(written.substr(written.find('=') + 1)));
+}
+
 void HandleArrayInst(MssParseState& st, string_view name, string_view value) {
   auto array = std::make_unique<ArrayInst>();
   array->SetName(String(name));
@@ -198,14 +239,17 @@ void HandleArrayInst(MssParseState& st, string_view name, string_view value) {
   if (name == "interrupt_handler") {
     // Outside a driver the warning names whatever component is being read.
     const MdtBase::PsfComp* owner = st.Current();
-    Msg().issueWarning(
+    String text;
+    text.doFormat(
         "%s - %s line %d - ARRAY interrupt_handler has been deprecated in VEK and will be removed "
         "in future versions of the tool. It is recommended that you register interrupt handlers "
         "via your application code rather than via the MSS. Please refer to Tavnote 24988 for "
         "more information.\n",
         owner ? owner->GetName().c_str() : "", st.mss->GetFileNameStr().c_str(), st.line);
+    Port_MsgManData::Issue(MsgSeverity::kWarning, text, st.mss->GetFileNameStr(), st.line);
   }
   array->SetValueStr(String(value));
+  if (st.Recording()) CheckArrayWritesBack(st, *array, name, value);
   int added;
   const char* duplicate;
   if (st.drv) {
@@ -218,7 +262,9 @@ void HandleArrayInst(MssParseState& st, string_view name, string_view value) {
     added = st.os->AddProperty(LibInst::ARRAYS, array.get());
     duplicate = "PARAMETER is already added to os instance.";
   } else {
-    return;  // a processor takes no array values; dropped without a word
+    // A processor takes no array values; dropped without a word.
+    st.Lost("array value PARAMETER " + String(name) + " in a processor is not kept");
+    return;
   }
   if (added >= 0)
     array.release();
@@ -299,6 +345,7 @@ void HandleGlobal(MssParseState& st, string_view stmt) {
   }
   string_view rest = AfterKeyword(stmt, "PARAMETER");
   string_view name = BaseUtils::GetWordTillChar(rest, '=');
+  const string_view whole = rest;
   string_view value = BaseUtils::GetWordTillChar(rest, ',');
   if (name.empty()) {
     BaseParser::PARSEERR("Parameter name is not specified");
@@ -317,6 +364,13 @@ void HandleGlobal(MssParseState& st, string_view stmt) {
   }
   auto param = std::make_unique<Param>(String(name));
   Stamp(param.get());
+  const bool kept = Port::StartsNoCase(name, "VERSION") || Port::StartsNoCase(name, "HW_SPEC_FILE");
+  if (st.Recording()) {
+    if (!kept)
+      st.Lost("value of file-level PARAMETER " + String(name) + " is not kept");
+    else if (whole.find(',') != string_view::npos)
+      st.Lost("text after ',' in the value of PARAMETER " + String(name) + " is not kept");
+  }
   if (Port::StartsNoCase(name, "VERSION")) {
     if (value.substr(0, 5) != "2.2.0")
       BaseParser::PARSEERR("Only version 2.2.0 supported. Assuming version 2.2.0 ...");
@@ -331,6 +385,7 @@ void HandleGlobal(MssParseState& st, string_view stmt) {
 void HandleLine(MssParseState& st, String& line) {
   BaseParser::State& s = BaseParser::S();
   // Values and comments never hold quotes.
+  if (st.Recording() && line.find('"') != String::npos) st.Lost("double quotes are read as blanks");
   std::replace(line.begin(), line.end(), '"', ' ');
   s.numEmptyLines = line.empty() ? s.numEmptyLines + 1 : 0;
 
@@ -339,6 +394,8 @@ void HandleLine(MssParseState& st, String& line) {
   string_view stmt = view.substr(0, hash);
   if (hash != string_view::npos && hash + 1 < view.size())
     BaseParser::AddToComment(String(view.substr(hash + 1)));
+  else if (hash != string_view::npos)
+    st.Lost("empty comment is not kept");
   BaseParser::CheckAddGlobalComment(st.mss);
 
   stmt = BaseUtils::TrimView(stmt);
@@ -361,13 +418,16 @@ void HandleLine(MssParseState& st, String& line) {
 
 }  // namespace
 
-int ParseMss::Parse(const String& fileName, Mss* mss) {
+int ParseMss::Parse(const String& fileName, Mss* mss) { return Parse(fileName, mss, nullptr); }
+
+int ParseMss::Parse(const String& fileName, Mss* mss, std::vector<MssTextLoss>* losses) {
   if (!mss) return -1;
   BaseParser::ParseScope scope;
   if (int rc = BaseParser::InitData(fileName, mss)) return rc;
 
   MssParseState st;
   st.mss = mss;
+  st.losses = losses;
   mss->SetName(Port::FileName(fileName).GetBase());
   mss->SetFileName(fileName);
   BaseParser::ResetComment();

@@ -12,8 +12,6 @@ namespace {
 
 using MdtBase::UtStreamWriter;
 
-Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
-
 using detail::WriteStamps;
 
 void WriteSection(const char* title, UtStreamWriter* writer) {
@@ -65,7 +63,9 @@ int DoWrite(const char* fileName, Mdd* mdd, int stampFileInfo) {
   }
   stamps.Undo();
   writer.reset();
-  Msg().issueStatus("MDD file \"%s\" could not be opened for writing\n", fileName);
+  Port_MsgManData::Issue(MsgSeverity::kStatus,
+                         String("MDD file \"") + fileName + "\" could not be opened for writing\n",
+                         fileName, 0);
   return 2;
 }
 

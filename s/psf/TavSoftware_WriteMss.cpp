@@ -1,4 +1,5 @@
 #include <memory>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ProcInstUtil.h"
 #include "SwPropertyUtil.h"
 #include "WriteMss.h"
+#include "psf/MssText.h"
 #include "psf/WriteStamps.h"
 
 namespace TavSoftware {
@@ -19,8 +21,6 @@ namespace TavSoftware {
 namespace {
 
 using MdtBase::UtStreamWriter;
-
-Port_MsgManData Msg() { return Port_MsgManData::createObject("VEK", __FILE__, __LINE__, ""); }
 
 using detail::WriteStamps;
 
@@ -83,11 +83,23 @@ int DoWrite(const char* fileName, Mss* mss, int stampFileInfo) {
   // The nodes must not claim lines of a file that was never written.
   stamps.Undo();
   writer.reset();
-  Msg().issueStatus("MSS file \"%s\" could not be opened for writing\n", fileName);
+  Port_MsgManData::Issue(MsgSeverity::kStatus,
+                         String("MSS file \"") + fileName + "\" could not be opened for writing\n",
+                         fileName, 0);
   return 2;
 }
 
 }  // namespace
+
+std::string detail::MssText(const Mss& mss) {
+  std::ostringstream text;
+  UtStreamWriter writer(text);
+  WriteStamps stamps;
+  // Without stamping nothing of the Mss is changed.
+  WriteBody(const_cast<Mss*>(&mss), false, &writer, stamps);
+  writer.Commit();
+  return text.str();
+}
 
 int WriteMss::Write(const String& fileName, Mss* mss, int stampFileInfo) {
   return DoWrite(fileName.c_str(), mss, stampFileInfo);

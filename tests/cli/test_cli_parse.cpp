@@ -1,5 +1,7 @@
 // tavsw --version and tavsw parse: exit status, diagnostics, summaries.
 
+#include <nlohmann/json.hpp>
+
 #include "CliRun.h"
 #include "TestSupport.h"
 
@@ -139,11 +141,47 @@ TEST_F(CliParse, WarningsAloneKeepExitZero) {
             "WARNING: " + mdd + " line 2 - Unknown Data type float specified. Assuming string\n");
 }
 
-TEST_F(CliParse, MissingFileIsAnErrorNotAUsageError) {
-  auto r = RunTavsw({"parse", dir / "absent.mdd"});
+TEST_F(CliParse, SummariesNameTheirFileAndAMissingFileGetsNone) {
+  const std::string good = dir.Write("good.mss", "PARAMETER VERSION = 2.2.0\n");
+  auto r = RunTavsw({"parse", dir / "absent.mdd", good});
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(Contains(r.err, "ERROR: ")) << r.err;
-  EXPECT_TRUE(Contains(r.err, "absent.mdd")) << r.err;
+  EXPECT_EQ(r.err, "ERROR: Cannot open file \"" + dir / "absent.mdd" + "\" for reading\n");
+  EXPECT_EQ(r.out, good + ":\nMSS good: 0 OSes, 0 processors, 0 drivers, 0 libraries\n" +
+                       "  PARAMETER VERSION = 2.2.0\n");
+}
+
+TEST_F(CliParse, JsonDescribesWhatWasReadPerFile) {
+  const std::string mdd = dir.Write("tavdemo_v2_1_0.mdd", kMdd);
+  const std::string mss = dir.Write("system.mss", kMss);
+  const std::string bad = dir.Write("bad.mss", "FOO\n");
+  auto r = RunTavsw({"parse", "--json", mdd, mss, bad, dir / "absent.mss"});
+  EXPECT_EQ(r.status, 1);
+  const auto j = nlohmann::json::parse(r.out);
+  ASSERT_EQ(j.size(), 4u);
+  EXPECT_EQ(j[0]["file"], mdd);
+  EXPECT_EQ(j[0]["format"], "mdd");
+  EXPECT_EQ(j[0]["content"]["parameters"][0],
+            (nlohmann::json{{"name", "C_BASEADDR"}, {"type", "int"}, {"default", "0x0"}}));
+  EXPECT_EQ(j[0]["content"]["blocks"], 1);
+  EXPECT_EQ(j[0]["content"]["interfaces"][0]["functions"][0],
+            (nlohmann::json{{"name", "inbyte"}, {"value", "tavdemo_recv"}}));
+  const auto& drv = j[1]["content"]["drivers"][0];
+  EXPECT_EQ(drv["name"], "tavdemo");
+  EXPECT_EQ(drv["arrays"][0],
+            (nlohmann::json{{"name", "channels"}, {"value", "((1, rx), (2, tx))"}, {"rows", 2}}));
+  EXPECT_EQ(j[1]["content"]["oses"][0]["name"], "standalone");
+  EXPECT_EQ(j[1]["errors"], 0);
+  EXPECT_EQ(j[2]["errors"], 1);
+  EXPECT_EQ(j[2]["read"], true);
+  EXPECT_EQ(j[3]["read"], false);
+  EXPECT_FALSE(j[3].contains("content"));
+
+  // Bytes that are no UTF-8 are replaced, not a reason to fail.
+  const std::string odd =
+      dir.Write("odd.mss", "BEGIN DRIVER\n PARAMETER DRIVER_NAME = d\xff\nEND\n");
+  r = RunTavsw({"parse", "--json", odd});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(r.out)[0]["content"]["drivers"][0]["name"], "d\xef\xbf\xbd");
 }
 
 TEST_F(CliParse, QuietPrintsDiagnosticsOnly) {

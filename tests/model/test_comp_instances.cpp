@@ -317,5 +317,36 @@ TEST_F(CompTest, FallbackLooksInTheCorrespondingDefinitionSequence) {
   EXPECT_EQ(wrongLib.GetPropertyByNameFromLibInstOrMld(2, "x"), nullptr);
 }
 
+// Long sequences answer duplicate checks from a name index; it must see a
+// child renamed in place and children added or removed through the sequence
+// reference, or a duplicate slips in (or a free name is refused).
+TEST(CompNameIndex, DuplicateChecksFollowRenamesAndDirectEdits) {
+  MsgCapture msgs;
+  DrvInst drv;
+  for (int i = 0; i < 40; ++i)
+    ASSERT_GT(drv.AddProperty(DrvInst::PARAMETERS, new Param("P" + std::to_string(i))), 0);
+  auto refused = [&drv](const char* name) {
+    auto p = std::make_unique<Param>(name);
+    if (drv.AddProperty(DrvInst::PARAMETERS, p.get()) > 0) {
+      p.release();
+      return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(refused("p7"));
+  drv.GetPropertyByName(DrvInst::PARAMETERS, "P7")->SetName("RENAMED");
+  EXPECT_TRUE(refused("renamed"));
+  EXPECT_FALSE(refused("P7"));
+  PropSeq& seq = drv.GetPropSeqRef(DrvInst::PARAMETERS);
+  seq.push_back(new Param("DIRECT"));
+  EXPECT_TRUE(refused("direct"));
+  delete seq.front();  // P0
+  seq.erase(seq.begin());
+  EXPECT_FALSE(refused("p0"));
+  EXPECT_EQ(drv.GetPropertyByName(DrvInst::PARAMETERS, "P1"), seq.front());
+  EXPECT_EQ(msgs.Texts(MsgSeverity::kError).front(),
+            "Property p7 already added to driver instance \n");
+}
+
 }  // namespace
 }  // namespace TavSoftware

@@ -53,7 +53,12 @@ TEST(PropArrayInst, SetValueStrRebuildsRowsAndKeepsText) {
   array.SetMdtValuePtr(new MdtBase::StrVal());
   for (const Row& c : cases) {
     EXPECT_EQ(array.SetValueStr(c.text), 0) << c.text;
+    // Counted before the rows are built, from the text given.
+    EXPECT_EQ(array.GetRowCount(), c.rows.size()) << c.text;
+    array.SetMdtValuePtr(new MdtBase::StrVal("((other))"));
     EXPECT_EQ(RowsOf(array), c.rows) << c.text;
+    EXPECT_EQ(array.GetRowCount(), c.rows.size()) << c.text;
+    array.SetMdtValuePtr(new MdtBase::StrVal(c.text));
     EXPECT_EQ(array.GetValueStr(), c.text);
     // Through the base class the override is what runs.
     static_cast<MdtBase::NameValue&>(array).SetValueStr("(z)");
@@ -119,6 +124,9 @@ TEST_F(PropIntHandler, SetCreatesChangesAndRemovesRowsByPortIgnoringCase) {
   EXPECT_EQ(cells[1]->GetName(), "int_port");
   EXPECT_EQ(cells[1]->GetValueStr(), "Rx");
   EXPECT_EQ(row->GetNodeType(), ArrayInst::ELEMENTS);
+  // The new row joins the tree: its array owns it, it owns its cells.
+  EXPECT_EQ(row->GetOwner(), &array);
+  EXPECT_EQ(cells[0]->GetOwner(), row);
 
   EXPECT_EQ(ArrayInstUtil::GetElementForIntPortByName(&array, "TX"), Elements()[1]);
   EXPECT_EQ(ArrayInstUtil::GetElementForIntPortByName(&array, "Nope"), nullptr);

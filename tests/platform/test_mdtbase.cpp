@@ -109,13 +109,22 @@ TEST(PropertyTest, SubComponentsByNameIgnoringCase) {
   EXPECT_EQ(p.GetPsfCompByName("default"), def);
   EXPECT_EQ(p.GetPsfCompValueStr("Default"), "0");
   EXPECT_EQ(p.GetPsfCompValueStr("type"), "");
-  PropertyUtil::AssignOwner(&p, nullptr);
+  // Owners reach properties nested below sub-components too.
+  auto* nested = new Property("RANGE");
+  auto* inner = new Property("MIN");
+  nested->AddPsfComp(inner);
+  p.AddPsfComp(nested);
+  NameValue owner("owner");
+  PropertyUtil::AssignOwner(&p, &owner);
+  EXPECT_EQ(p.GetOwner(), &owner);
   EXPECT_EQ(def->GetOwner(), &p);
+  EXPECT_EQ(nested->GetOwner(), &p);
+  EXPECT_EQ(inner->GetOwner(), nested);
 
   Property copy;
   PropertyUtil::CopyPropertyBase(&p, &copy);
   EXPECT_EQ(copy.GetName(), "C_BASE");
-  ASSERT_EQ(copy.GetPsfCompSeqRef().size(), 1u);
+  ASSERT_EQ(copy.GetPsfCompSeqRef().size(), 2u);
   EXPECT_NE(copy.GetPsfCompSeqRef()[0], def);
 }
 
@@ -284,6 +293,51 @@ TEST_F(WriterTest, AbandonedWriterLeavesOldFileAndNoTemporary) {
                           std::filesystem::directory_iterator()),
             1);
   EXPECT_EQ(UtStreamWriter::ConstructUtStreamWriter(dir / "missing/dir/x.mss"), nullptr);
+}
+
+// Renaming onto the path would replace a link, a FIFO or a device with a
+// regular file, and would replace a file its owner made read-only: the
+// writer writes through links and refuses the rest, saying why.
+TEST_F(WriterTest, WritesThroughLinksAndRefusesWhatItWouldReplace) {
+  namespace fs = std::filesystem;
+  const std::string real = dir.Write("real.mss", "old\n");
+  fs::create_symlink("real.mss", dir / "link.mss");
+  fs::create_symlink("link.mss", dir / "chain.mss");
+  fs::create_symlink("new.mss", dir / "dangling.mss");
+  fs::create_symlink("loop.mss", dir / "loop.mss");
+  ASSERT_EQ(::mkfifo((dir / "fifo.mss").c_str(), 0644), 0);
+  const std::string readOnly = dir.Write("ro.mss", "old\n");
+  ::chmod(readOnly.c_str(), 0444);
+  const struct {
+    const char* path;
+    const char* written;  // the file that receives the text; null: refused
+    const char* failure;
+  } cases[] = {
+      {"link.mss", "real.mss", ""},
+      {"chain.mss", "real.mss", ""},
+      {"dangling.mss", "new.mss", ""},
+      {"loop.mss", nullptr, "Too many levels of symbolic links"},
+      {"fifo.mss", nullptr, "not a regular file"},
+      {".", nullptr, "not a regular file"},
+      {"ro.mss", nullptr, "Permission denied"},
+      {"missing/x.mss", nullptr, "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    std::unique_ptr<UtStreamWriter> w(UtStreamWriter::ConstructUtStreamWriter(dir / c.path));
+    EXPECT_EQ(UtStreamWriter::LastFailure(), c.failure);
+    if (!c.written) {
+      EXPECT_EQ(w, nullptr);
+      continue;
+    }
+    ASSERT_TRUE(w);
+    w->writeline(c.path);
+    ASSERT_TRUE(w->Commit());
+    EXPECT_TRUE(fs::is_symlink(dir / c.path));
+    EXPECT_EQ(tavtest::ReadFile(dir / c.written), std::string(c.path) + "\n");
+  }
+  EXPECT_TRUE(fs::is_fifo(dir / "fifo.mss"));
+  EXPECT_EQ(tavtest::ReadFile(readOnly), "old\n");
 }
 
 TEST(WriterStream, PrintsPropertiesWithComments) {

@@ -33,6 +33,30 @@ TEST(PortString, CompareWithRangeMatchesPrefixesOnly) {
   }
 }
 
+// Newest-first version lists sort with Compare: a prefix orders before the
+// longer string, and the sign follows the first differing byte.
+TEST(PortString, CompareOrdersPrefixesFirst) {
+  const struct {
+    const char* a;
+    const char* b;
+    int type;
+    int sign;
+  } rows[] = {
+      {"1.00", "1.00.a", Port::kExact, -1},
+      {"1.00.a", "1.00", Port::kExact, 1},
+      {"1.00.a", "1.00.b", Port::kExact, -1},
+      {"2.00.a", "10.00.a", Port::kExact, 1},  // byte-wise, not numeric
+      {"1.00.A", "1.00.a", Port::kExact, -1},
+      {"1.00.A", "1.00.a", Port::kIgnoreCase, 0},
+      {"ABC", "abcd", Port::kIgnoreCase, -1},
+      {"", "a", Port::kExact, -1},
+  };
+  for (const auto& r : rows) {
+    const int c = String(r.a).Compare(r.b, r.type);
+    EXPECT_EQ((c > 0) - (c < 0), r.sign) << r.a << " vs " << r.b;
+  }
+}
+
 TEST(PortString, TrimTypesAndEditing) {
   EXPECT_EQ(String("  a b \t").Trim(Port::kTrimLeading), "a b \t");
   EXPECT_EQ(String("  a b \t").Trim(Port::kTrimTrailing), "  a b");

@@ -304,6 +304,43 @@ TEST_F(MddReaderTest, ArrayInitialisersAndSize) {
   EXPECT_EQ(tavtest::Describe(g->GetPropSeqRef(Array::PROPERTIES)[0]), "int:1 {}");
 }
 
+// A trailing comma still separates an (empty) last item, which the automatic
+// size counts; a size equal to the number of initialisers, declared before
+// or after them, is no error.
+TEST_F(MddReaderTest, InitialiserCountAgainstTheSize) {
+  int rc = ReadIn(
+      "BEGIN ARRAY t\n"
+      "PROPERTY default = (1,2,);\n"
+      "END ARRAY\n"
+      "BEGIN ARRAY before\n"
+      "PROPERTY size = 3;\n"
+      "PROPERTY default = (1, 2, 3);\n"
+      "END ARRAY\n"
+      "BEGIN ARRAY after\n"
+      "PROPERTY default = ((1,2),(3,4));\n"
+      "PROPERTY size = 2;\n"
+      "END ARRAY\n");
+  EXPECT_EQ(rc, 0);
+  EXPECT_EQ(Msgs(), V{});
+  ASSERT_EQ(Seq(Mdd::ARRAYS).size(), 3u);
+  const struct {
+    const char* def;
+    const char* size;
+  } expected[] = {
+      {"nodes:(1,2,) {}", "int:3 {}"}, {"nodes:(1,2,3) {}", "int:3 {}"}, {"", "int:2 {}"}};
+  for (size_t i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    auto* a = dynamic_cast<Array*>(Seq(Mdd::ARRAYS)[i]);
+    auto* def = a->GetPropertyByName(Array::PROPERTIES, "default");
+    auto* size = a->GetPropertyByName(Array::PROPERTIES, "size");
+    ASSERT_TRUE(def && size);
+    if (*expected[i].def) {
+      EXPECT_EQ(tavtest::Describe(def), expected[i].def);
+    }
+    EXPECT_EQ(tavtest::Describe(size), expected[i].size);
+  }
+}
+
 TEST_F(MddReaderTest, DefaultInsideInterfaceSetsItsValue) {
   EXPECT_EQ(ReadIn("BEGIN INTERFACE i\nPROPERTY default = (a, b);\nEND INTERFACE\n"
                    "PROPERTY default = (c);\n"),

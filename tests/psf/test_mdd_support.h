@@ -18,11 +18,12 @@ namespace tavtest {
 using V = std::vector<std::string>;
 
 // Each message as "E<line>: <text>" or "W<line>: <text>", after checking that
-// its text starts with "<file> line <line> - " for the file and line it carries.
+// its text starts with "<file> line <line> - " for the file and line it carries
+// ("<file> - " at line 0).
 inline V ReaderMsgs(const MsgCapture& msgs) {
   V out;
   for (const MsgRecord& m : msgs.Messages()) {
-    std::string prefix = m.file + " line " + std::to_string(m.line) + " - ";
+    std::string prefix = m.file + (m.line > 0 ? " line " + std::to_string(m.line) : "") + " - ";
     std::string text = m.text;
     if (text.compare(0, prefix.size(), prefix) == 0)
       text = text.substr(prefix.size());

@@ -156,10 +156,12 @@ TEST_F(MssReaderTest, ReportsEachFaultAtItsLine) {
     int rc = Read(c.text, mss);
     std::vector<std::string> expected;
     for (const auto& [line, text] : c.errors) expected.push_back(Err(line, text));
-    // The instance's own refusal of a duplicate comes first, without a line.
+    // The instance's own refusal of a duplicate ("... - Property a already
+    // added to ...") comes first; DuplicateNamingParameterStillRenames checks it.
     std::vector<std::string> parseErrors;
     for (const auto& m : msgs.Messages())
-      if (m.severity == MsgSeverity::kError && m.line != 0) parseErrors.push_back(m.file + m.text);
+      if (m.severity == MsgSeverity::kError && m.text.find(" - Property ") == std::string::npos)
+        parseErrors.push_back(m.file + m.text);
     for (std::string& e : expected) e = path + e;
     EXPECT_EQ(expected, parseErrors);
     EXPECT_EQ(static_cast<int>(c.errors.size()), rc);
@@ -174,8 +176,10 @@ TEST_F(MssReaderTest, DuplicateNamingParameterStillRenames) {
   EXPECT_EQ("b", drv->GetName());
   EXPECT_EQ(1u, drv->GetPropSeqRef(DrvInst::PARAMETERS).size());
   EXPECT_EQ("b", drv->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_NAME"));
-  // The instance's own refusal comes first, without a line.
-  EXPECT_EQ((std::vector<std::string>{"Property driver_name already added to driver instance a\n",
+  // The instance's own refusal comes first, at the same line.
+  EXPECT_EQ((std::vector<std::string>{Err(3,
+                                          "Property driver_name already added to driver "
+                                          "instance a\n"),
                                       Err(3, "PARAMETER is already added to driver instance.")}),
             Errors());
 }
@@ -211,7 +215,8 @@ TEST_F(MssReaderTest, UnknownComponentTypeTurnsItsLinesGlobal) {
       (std::vector<std::string>{Err(3, "Unknown Component Type "),
                                 Err(5, "Using END without BEGINNING a component. Line ignored")}),
       Errors());
-  EXPECT_EQ(std::vector<std::string>{"DRIVER uart \n"}, msgs.Texts(MsgSeverity::kStatus));
+  EXPECT_EQ(std::vector<std::string>{dir / "sys.mss" + " line 3 - DRIVER uart \n"},
+            msgs.Texts(MsgSeverity::kStatus));
 }
 
 TEST_F(MssReaderTest, InterruptHandlerArrayWarnsAndNamesItsComponent) {

@@ -1,7 +1,9 @@
 // The MSS writer: layout, read-write-read round trips, and failures that
 // must leave the old file alone.
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "Interface.h"
 #include "LibInst.h"
 #include "Mss.h"
+#include "Param.h"
 #include "ParseMss.h"
 #include "ProcInst.h"
 #include "Property.h"
@@ -254,6 +257,35 @@ TEST_F(WriteMssTest, FailedWriteKeepsTheOldFile) {
     fs::permissions(dir / "locked", fs::perms::owner_all);
     EXPECT_EQ("old\n", tavtest::ReadFile(locked));
     EXPECT_TRUE(Leftovers(dir / "locked").empty());
+  }
+}
+
+// A disk that fills up while the text is written (here: a file-size limit)
+// fails the write before the rename, early in the text or at its end; the
+// old file stays and the system's reason is kept.
+TEST_F(WriteMssTest, FailedWriteMidwayKeepsTheOldFileAndSaysWhy) {
+  const std::string out = dir.Write("out.mss", "old\n");
+  for (size_t params : {100u, 20000u}) {  // fails at the commit, or while writing
+    SCOPED_TRACE(params);
+    Mss mss;
+    for (size_t i = 0; i < params; ++i) {
+      auto* p = new Param("P" + std::to_string(i));
+      p->SetMdtValuePtr(new MdtBase::StrVal("value"));
+      mss.AddPsfComp(Mss::PARAMETERS, p);
+    }
+    struct rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = WriteMss::Write(out, &mss, 0);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(2, result);
+    EXPECT_EQ("File too large", MdtBase::UtStreamWriter::LastFailure());
+    EXPECT_EQ("old\n", tavtest::ReadFile(out));
+    EXPECT_TRUE(Leftovers(dir.Path()).empty());
   }
 }
 

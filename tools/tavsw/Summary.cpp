@@ -124,8 +124,7 @@ void PrintArrayInst(const Property* p, int depth, std::ostream& out) {
   out << Pad(depth) << "ARRAY " << p->GetName() << " = " << p->GetValueStr();
   if (Is(p, "TavSoftware_ArrayInst")) {
     const auto* a = static_cast<const TavSoftware::ArrayInst*>(p);
-    out << "  [" << Plural(a->GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS).size(), "row", "rows")
-        << "]";
+    out << "  [" << Plural(a->GetRowCount(), "row", "rows") << "]";
   }
   out << "\n";
 }
@@ -146,7 +145,108 @@ void PrintInstance(const Inst& inst, const char* kind, std::ostream& out) {
   }
 }
 
+// Name and value of each entry of `seq`.
+template <class Seq>
+nlohmann::json NameValues(const Seq& seq) {
+  nlohmann::json out = nlohmann::json::array();
+  for (const auto* p : seq) out.push_back({{"name", p->GetName()}, {"value", p->GetValueStr()}});
+  return out;
+}
+
+nlohmann::json InterfaceJson(const Property* p) {
+  nlohmann::json j = {{"name", p->GetName()}};
+  if (Is(p, "TavSoftware_Interface")) {
+    const auto* itf = static_cast<const TavSoftware::Interface*>(p);
+    j["properties"] = NameValues(itf->GetPropSeqRef(TavSoftware::Interface::PROPERTIES));
+    j["functions"] = NameValues(itf->GetPropSeqRef(TavSoftware::Interface::FUNCTIONS));
+  }
+  return j;
+}
+
+// The top-level entries of a definition file: options, parameters with type,
+// default and dependency, interfaces and arrays by name, and how many blocks
+// or categories group further entries.
+template <class Def>
+nlohmann::json DefJson(const Def& def, int groupKind, const char* groupName) {
+  nlohmann::json j = {{"name", def.GetName()}};
+  j["options"] = NameValues(def.GetPropSeqRef(Def::OPTIONS));
+  nlohmann::json params = nlohmann::json::array();
+  for (const Property* p : def.GetPropSeqRef(Def::PARAMETERS)) {
+    String type = p->GetPsfCompValueStr("type");
+    nlohmann::json e = {{"name", p->GetName()}, {"type", type.empty() ? String("string") : type}};
+    if (const PsfComp* d = p->GetPsfCompByName("default")) e["default"] = d->GetValueStr();
+    if (const PsfComp* d = p->GetPsfCompByName("dep")) e["dep"] = d->GetValueStr();
+    params.push_back(e);
+  }
+  j["parameters"] = params;
+  j[groupName] = def.GetPropSeqRef(groupKind).size();
+  nlohmann::json itfs = nlohmann::json::array();
+  for (const Property* p : def.GetPropSeqRef(Def::INTERFACES)) itfs.push_back(InterfaceJson(p));
+  j["interfaces"] = itfs;
+  nlohmann::json arrays = nlohmann::json::array();
+  for (const Property* p : def.GetPropSeqRef(Def::ARRAYS)) arrays.push_back(p->GetName());
+  j["arrays"] = arrays;
+  return j;
+}
+
+template <class Inst>
+nlohmann::json InstanceJson(const Inst& inst) {
+  nlohmann::json j = {{"name", inst.GetName()}};
+  j["parameters"] = NameValues(inst.GetPropSeqRef(Inst::PARAMETERS));
+  nlohmann::json arrays = nlohmann::json::array();
+  for (const Property* p : inst.GetPropSeqRef(Inst::ARRAYS)) {
+    nlohmann::json a = {{"name", p->GetName()}, {"value", p->GetValueStr()}};
+    if (Is(p, "TavSoftware_ArrayInst"))
+      a["rows"] = static_cast<const TavSoftware::ArrayInst*>(p)->GetRowCount();
+    arrays.push_back(a);
+  }
+  j["arrays"] = arrays;
+  nlohmann::json itfs = nlohmann::json::array();
+  for (const Property* p : inst.GetPropSeqRef(Inst::INTERFACES)) itfs.push_back(InterfaceJson(p));
+  j["interfaces"] = itfs;
+  return j;
+}
+
 }  // namespace
+
+nlohmann::json MddJson(const TavSoftware::Mdd& mdd) {
+  return DefJson(mdd, TavSoftware::Mdd::BLOCKS, "blocks");
+}
+
+nlohmann::json MldJson(const TavSoftware::Mld& mld) {
+  nlohmann::json j = DefJson(mld, TavSoftware::Mld::CATEGORIES, "categories");
+  String kind = "LIBRARY";
+  for (const Property* o : mld.GetPropSeqRef(TavSoftware::Mld::OPTIONS))
+    if (o->GetName().EqualsNoCase("MLD_TYPE")) kind = o->GetValueStr();
+  j["type"] = kind;
+  return j;
+}
+
+nlohmann::json MssJson(const TavSoftware::Mss& mss) {
+  using TavSoftware::Mss;
+  nlohmann::json j = {{"name", mss.GetName()}};
+  j["parameters"] = NameValues(mss.GetPsfCompSeqRef(Mss::PARAMETERS));
+  const struct {
+    int seq;
+    const char* key;
+  } kinds[] = {{Mss::OSES, "oses"},
+               {Mss::PROCESSORS, "processors"},
+               {Mss::DRIVERS, "drivers"},
+               {Mss::LIBRARIES, "libraries"}};
+  for (const auto& k : kinds) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const PsfComp* c : mss.GetPsfCompSeqRef(k.seq)) {
+      if (Is(c, "TavSoftware_DrvInst"))
+        list.push_back(InstanceJson(*static_cast<const TavSoftware::DrvInst*>(c)));
+      else if (Is(c, "TavSoftware_LibInst"))
+        list.push_back(InstanceJson(*static_cast<const TavSoftware::LibInst*>(c)));
+      else
+        list.push_back({{"name", c->GetName()}});
+    }
+    j[k.key] = list;
+  }
+  return j;
+}
 
 void PrintMddSummary(const TavSoftware::Mdd& mdd, std::ostream& out) {
   using TavSoftware::Mdd;

@@ -4,6 +4,7 @@
 #define TAVSOFTWARE_TOOLS_SUMMARY_H
 
 #include <iosfwd>
+#include <nlohmann/json.hpp>
 
 namespace TavSoftware {
 class Mdd;
@@ -21,6 +22,14 @@ void PrintMldSummary(const TavSoftware::Mld& mld, std::ostream& out);
 // Global parameters, then the components by kind (OS, processors, drivers,
 // libraries) with their parameters, array values and interfaces.
 void PrintMssSummary(const TavSoftware::Mss& mss, std::ostream& out);
+
+// The same content for scripts, as JSON objects: "name", the counts, and the
+// entries ("options", "parameters" with type and default, ...; for an MSS
+// "parameters" and the components by kind with their parameters, arrays and
+// interfaces).
+nlohmann::json MddJson(const TavSoftware::Mdd& mdd);
+nlohmann::json MldJson(const TavSoftware::Mld& mld);
+nlohmann::json MssJson(const TavSoftware::Mss& mss);
 
 }  // namespace tavsw
 

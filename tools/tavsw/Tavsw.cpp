@@ -1,11 +1,19 @@
 #include "Tavsw.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <fstream>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <ostream>
+#include <set>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "Diagnostics.h"
+#include "Diff.h"
 #include "Mdd.h"
 #include "Mld.h"
 #include "Mss.h"
@@ -18,6 +26,7 @@
 #include "SwRepos.h"
 #include "SwReposMan.h"
 #include "WriteMss.h"
+#include "psf/MssText.h"
 
 #ifndef TAVSW_VERSION
 #define TAVSW_VERSION "unknown"
@@ -28,38 +37,26 @@ namespace {
 
 using TavSoftware::String;
 
-// Routes the library's messages to the tool's error stream while it lives,
-// counting the errors, and puts the previous sink back afterwards.
-class StreamSink : public MsgSink {
- public:
-  explicit StreamSink(std::ostream& err) : err_(err), previous_(Port_MsgManData::SetSink(this)) {}
-  ~StreamSink() override { Port_MsgManData::SetSink(previous_); }
-  StreamSink(const StreamSink&) = delete;
-  StreamSink& operator=(const StreamSink&) = delete;
+constexpr const char* kExitCodes =
+    "Exit status: 0 no errors; 1 an input had errors or a lookup found nothing; 2 usage error\n"
+    "or an output that could not be written.";
 
-  void Report(const MsgRecord& msg) override {
-    if (msg.severity == MsgSeverity::kError || msg.severity == MsgSeverity::kInternal) ++errors_;
-    std::string text = msg.text;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    err_ << Port_MsgManData::SeverityName(msg.severity) << ": " << text << "\n";
-  }
-  int Errors() const { return errors_; }
-
- private:
-  std::ostream& err_;
-  MsgSink* previous_;
-  int errors_ = 0;
-};
+// Every command also takes the tool's own options.
+constexpr const char* kCommandFooter =
+    "Every command also takes --diagnostics=text|gcc|json (the form of the diagnostics on\n"
+    "stderr) and --max-errors N (show at most N errors).\n"
+    "Exit status: 0 no errors; 1 an input had errors or a lookup found nothing; 2 usage error\n"
+    "or an output that could not be written.";
 
 struct Context {
   std::ostream& out;
   std::ostream& err;
-  StreamSink& sink;
+  Diagnostics& diag;
 };
 
 // A subcommand: declares its arguments on its CLI11 app, then runs once the
-// command line was parsed. New commands (repository queries, ...) derive
-// from it and are listed in MakeCommands().
+// command line was parsed. New commands derive from it and are listed in
+// MakeCommands().
 class Command {
  public:
   virtual ~Command() = default;
@@ -79,35 +76,77 @@ FileKind KindOf(const std::string& path) {
   return FileKind::kUnknown;
 }
 
+const char* KindWord(FileKind kind) {
+  switch (kind) {
+    case FileKind::kMdd:
+      return "mdd";
+    case FileKind::kMld:
+      return "mld";
+    case FileKind::kMss:
+      return "mss";
+    case FileKind::kUnknown:
+      break;
+  }
+  return "";
+}
+
 // Reads one file with the reader its extension names; prints the summary
-// unless quiet. True when the file was read without errors.
-bool ParseOne(Context& ctx, const std::string& path, bool quiet) {
-  const int errorsBefore = ctx.sink.Errors();
+// (or adds its JSON to `json`) unless quiet or the file could not be opened.
+// True when the file was read without errors.
+bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json* json) {
+  const int errorsBefore = ctx.diag.Errors();
+  const int warningsBefore = ctx.diag.Warnings();
+  // A file that cannot be opened gets the reader's error and no empty
+  // summary.
+  const bool opened = Port::File::isfile(path) && std::ifstream(path).is_open();
   int result = 0;
+  nlohmann::json content;
+  std::ostringstream summary;
   switch (KindOf(path)) {
     case FileKind::kMdd: {
       TavSoftware::Mdd mdd;
       result = TavSoftware::ParseMdd::Parse(path, &mdd);
-      if (!quiet) PrintMddSummary(mdd, ctx.out);
+      if (json)
+        content = MddJson(mdd);
+      else if (!quiet)
+        PrintMddSummary(mdd, summary);
       break;
     }
     case FileKind::kMld: {
       TavSoftware::Mld mld;
       result = TavSoftware::ParseMld::Parse(path, &mld);
-      if (!quiet) PrintMldSummary(mld, ctx.out);
+      if (json)
+        content = MldJson(mld);
+      else if (!quiet)
+        PrintMldSummary(mld, summary);
       break;
     }
     case FileKind::kMss: {
       TavSoftware::Mss mss;
       result = TavSoftware::ParseMss::Parse(path, &mss);
-      if (!quiet) PrintMssSummary(mss, ctx.out);
+      if (json)
+        content = MssJson(mss);
+      else if (!quiet)
+        PrintMssSummary(mss, summary);
       break;
     }
     case FileKind::kUnknown:
       return false;  // refused before reading
   }
+  const int errors = ctx.diag.Errors() - errorsBefore;
+  if (json) {
+    nlohmann::json entry = {{"file", path},
+                            {"format", KindWord(KindOf(path))},
+                            {"read", opened},
+                            {"errors", errors},
+                            {"warnings", ctx.diag.Warnings() - warningsBefore}};
+    if (opened) entry["content"] = content;
+    json->push_back(entry);
+  } else if (!quiet && opened) {
+    ctx.out << path << ":\n" << summary.str();
+  }
   // A reader's count and the messages it issued must agree; trust either.
-  return result == 0 && ctx.sink.Errors() == errorsBefore;
+  return result == 0 && errors == 0;
 }
 
 bool CheckKinds(Context& ctx, const std::vector<std::string>& files,
@@ -117,7 +156,8 @@ bool CheckKinds(Context& ctx, const std::vector<std::string>& files,
     bool ok = false;
     for (FileKind a : accepted) ok = ok || a == k;
     if (!ok) {
-      ctx.err << "tavsw: " << f << ": unknown file type (expected " << expected << ")\n";
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "unknown file type (expected " + std::string(expected) + ")", f);
       return false;
     }
   }
@@ -133,6 +173,8 @@ class ParseCommand : public Command {
   void Declare(CLI::App& app) override {
     app.add_option("files", files_, "Files to read (.mdd, .mld, .mss)")->required();
     app.add_flag("-q,--quiet", quiet_, "Print diagnostics only");
+    app.add_flag("--json", json_,
+                 "Print what was read as one JSON document (a list, one object per file)");
   }
   int Run(Context& ctx) override {
     // Refuse the whole command line before reading anything, so a typo does
@@ -141,46 +183,122 @@ class ParseCommand : public Command {
                     ".mdd, .mld or .mss"))
       return kTavswUsage;
     bool clean = true;
-    for (const auto& f : files_) clean = ParseOne(ctx, f, quiet_) && clean;
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& f : files_) clean = ParseOne(ctx, f, quiet_, json_ ? &list : nullptr) && clean;
+    if (json_)
+      ctx.out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return clean ? kTavswOk : kTavswErrors;
   }
 
  private:
   std::vector<std::string> files_;
   bool quiet_ = false;
+  bool json_ = false;
 };
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 class FmtCommand : public Command {
  public:
   const char* Name() const override { return "fmt"; }
-  const char* Help() const override { return "Rewrite an MSS file in the standard layout"; }
+  const char* Help() const override { return "Rewrite MSS files in the standard layout"; }
   void Declare(CLI::App& app) override {
-    app.add_option("file", file_, "The MSS file")->required();
-    app.add_option("-o,--output", output_, "Write here instead of in place");
+    app.add_option("files", files_, "The MSS files")->required();
+    output_ = app.add_option("-o,--output", outputPath_,
+                             "Write here instead of in place ('-': standard output); one input "
+                             "file only");
+    app.add_flag("--check", check_,
+                 "Write nothing; name the files that would change and exit 1 if any");
+    app.add_flag("--diff", diff_, "Write nothing; print a unified diff of what would change");
+    app.add_flag("--force", force_,
+                 "Write even when reading reported warnings or left out text of the file");
   }
   int Run(Context& ctx) override {
-    if (!CheckKinds(ctx, {file_}, {FileKind::kMss}, ".mss")) return kTavswUsage;
+    if (output_->count() > 0 && outputPath_.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, "-o needs a file name ('-' for standard output)");
+      return kTavswUsage;
+    }
+    if (output_->count() > 0 && files_.size() > 1) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "-o takes one input file, not " + std::to_string(files_.size()));
+      return kTavswUsage;
+    }
+    for (const auto& f : files_) {
+      const FileKind kind = KindOf(f);
+      if (kind == FileKind::kMdd || kind == FileKind::kMld) {
+        ctx.diag.Tool(
+            MsgSeverity::kError,
+            std::string(kind == FileKind::kMdd ? "MDD" : "MLD") + " files cannot be formatted yet",
+            f);
+        return kTavswUsage;
+      }
+    }
+    if (!CheckKinds(ctx, files_, {FileKind::kMss}, ".mss")) return kTavswUsage;
+    int status = kTavswOk;
+    for (const auto& f : files_) status = std::max(status, FormatOne(ctx, f));
+    return status;
+  }
+
+ private:
+  int FormatOne(Context& ctx, const std::string& file) {
     TavSoftware::Mss mss;
-    const int errorsBefore = ctx.sink.Errors();
-    int result = TavSoftware::ParseMss::Parse(file_, &mss);
+    std::vector<TavSoftware::MssTextLoss> losses;
+    const int errorsBefore = ctx.diag.Errors();
+    const int messagesBefore = ctx.diag.Messages();
+    int result = TavSoftware::ParseMss::Parse(file, &mss, &losses);
     // Writing back what a faulty read kept would silently drop the rejected
     // statements from the user's file.
-    if (result != 0 || ctx.sink.Errors() != errorsBefore) {
-      ctx.err << "tavsw: " << file_ << ": not written, the file has errors\n";
+    if (result != 0 || ctx.diag.Errors() != errorsBefore) {
+      ctx.diag.Tool(MsgSeverity::kError, "not written, the file has errors", file);
       return kTavswErrors;
     }
-    const std::string target = output_.empty() ? file_ : output_;
+    // A warning or a silent loss means the written file would say less than
+    // the user's.
+    if (!force_ && (!losses.empty() || ctx.diag.Messages() != messagesBefore)) {
+      for (const auto& loss : losses)
+        ctx.diag.Tool(MsgSeverity::kWarning, "would be lost: " + loss.what, file, loss.line);
+      ctx.diag.Tool(MsgSeverity::kError,
+                    losses.empty()
+                        ? "not written, reading it reported problems (--force writes anyway)"
+                        : "not written, formatting would lose text (--force writes anyway)",
+                    file);
+      return kTavswErrors;
+    }
+    const std::string text = TavSoftware::detail::MssText(mss);
+    if (check_ || diff_) {
+      const std::string before = ReadWhole(file);
+      if (diff_) ctx.out << UnifiedDiff(before, text, file, file);
+      if (check_ && before != text) {
+        if (!diff_) ctx.out << file << "\n";
+        return kTavswErrors;
+      }
+      return kTavswOk;
+    }
+    if (outputPath_ == "-") {
+      ctx.out << text;
+      return kTavswOk;
+    }
+    const std::string target = outputPath_.empty() ? file : outputPath_;
     const TavSoftware::Mss& readOnly = mss;
     if (TavSoftware::WriteMss::Write(String(target), &readOnly) != 0) {
-      ctx.err << "tavsw: " << target << ": could not be written\n";
+      std::string reason = MdtBase::UtStreamWriter::LastFailure();
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "could not be written" + (reason.empty() ? std::string() : ": " + reason),
+                    target);
       return kTavswUsage;
     }
     return kTavswOk;
   }
 
- private:
-  std::string file_;
-  std::string output_;
+  std::vector<std::string> files_;
+  std::string outputPath_;
+  CLI::Option* output_ = nullptr;
+  bool check_ = false, diff_ = false, force_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -206,15 +324,71 @@ std::string DefinitionFile(const TavSoftware::SwCore& core) {
 // searched first.
 struct RepoOptions {
   std::vector<std::string> dirs;
+  bool verbose = false;
   void Declare(CLI::App& app) {
     app.add_option("--repo", dirs,
                    "Also search this repository (the first given is searched first)");
+    app.add_flag("-v,--verbose", verbose,
+                 "Also list the directories the scan passed over, and why");
   }
-  std::unique_ptr<TavSoftware::SwReposMan> Make() const {
+  // The manager, or null when a --repo names no directory (reported).
+  std::unique_ptr<TavSoftware::SwReposMan> Make(Context& ctx) const {
+    bool ok = true;
+    for (const auto& d : dirs) {
+      if (Port::File::isdir(d)) continue;
+      ctx.diag.Tool(MsgSeverity::kError,
+                    Port::File::exist(d) ? "not a directory" : "no such directory", d);
+      ok = false;
+    }
+    if (!ok) return nullptr;
     auto man = std::make_unique<TavSoftware::SwReposMan>(true);
     // The repository added last is searched first.
     for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    if (man->GetSwReposSeqRef().empty())
+      ctx.diag.Tool(MsgSeverity::kWarning,
+                    "no repository to search (QUARLY_VEK names no installation and no --repo "
+                    "was given)");
+    for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
+      if (repos->GetSwCoreSeqRef().empty())
+        ctx.diag.Tool(MsgSeverity::kWarning, "holds no core", repos->GetReposDir());
+      if (verbose) ReportSkipped(ctx, *repos);
+    }
     return man;
+  }
+
+ private:
+  // The directories of the repository's categories that did not become a
+  // core, and why: the scan passes over them without a word.
+  static void ReportSkipped(Context& ctx, TavSoftware::SwRepos& repos) {
+    std::set<std::string> cores;
+    for (const TavSoftware::SwCore* c : repos.GetSwCoreSeqRef())
+      cores.insert(c->GetCoreDir().GetFullName());
+    const struct {
+      std::vector<String> names;
+      const char* ext;
+    } groups[] = {{{"pcores", "drivers"}, ".mdd"}, {{"sw_services", "bsp"}, ".mld"}};
+    for (const auto& g : groups) {
+      for (const Port::FileName& category :
+           repos.CollectCoreRootDirectories(repos.GetReposDir(), g.names)) {
+        std::vector<String> subs;
+        MdtBase::BaseUtils::ListSubDirs(category.GetFullName(), subs);
+        for (const String& sub : subs) {
+          const std::string dir = category.GetFullName() + "/" + sub;
+          if (cores.count(dir + "/data")) continue;
+          String name, version;
+          std::string why;
+          if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version))
+            why = "no version in the name (expected NAME_vX_YY_Z)";
+          else if (!Port::File::isdir(dir + "/data"))
+            why = "no data/ directory";
+          else if (!Port::File::isfile(dir + "/data/" + name + "_v2_1_0" + g.ext))
+            why = "no data/" + name + "_v2_1_0" + g.ext;
+          else
+            why = "unreadable";
+          ctx.diag.Tool(MsgSeverity::kInfo, "skipped: " + why, dir);
+        }
+      }
+    }
   }
 };
 
@@ -229,24 +403,52 @@ class RepoListCommand : public Command {
   const char* Help() const override {
     return "List every core of every repository in search order";
   }
-  void Declare(CLI::App& app) override { repo_.Declare(app); }
+  void Declare(CLI::App& app) override {
+    repo_.Declare(app);
+    app.add_flag("--json", json_, "Print the list as one JSON document");
+  }
   int Run(Context& ctx) override {
-    auto man = repo_.Make();
+    const int errorsBefore = ctx.diag.Errors();
+    auto man = repo_.Make(ctx);
+    if (!man) return kTavswErrors;
+    nlohmann::json list = nlohmann::json::array();
     for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
-      ctx.out << "repository " << repos->GetReposDir()
-              << (repos->GetReposType() == 1 ? " (installed)" : "") << "\n";
+      if (!json_)
+        ctx.out << "repository " << repos->GetReposDir()
+                << (repos->GetReposType() == 1 ? " (installed)" : "") << "\n";
+      nlohmann::json cores = nlohmann::json::array();
       // A lookup sees the core scanned last first.
-      auto& cores = repos->GetSwCoreSeqRef();
-      for (auto it = cores.rbegin(); it != cores.rend(); ++it) {
-        ctx.out << "  ";
-        PrintCore(ctx.out, **it);
+      auto& seq = repos->GetSwCoreSeqRef();
+      for (auto it = seq.rbegin(); it != seq.rend(); ++it) {
+        TavSoftware::SwCore& core = **it;
+        // Every definition file is read, MDD as well as MLD, so a broken one
+        // is reported whatever its kind.
+        if (core.GetPsfKind() == 1) core.GetPsfFileObj(1);
+        if (json_) {
+          cores.push_back({{"name", core.GetName()},
+                           {"version", core.GetVersion()},
+                           {"kind", KindName(core)},
+                           {"file", DefinitionFile(core)}});
+        } else {
+          ctx.out << "  ";
+          PrintCore(ctx.out, core);
+        }
       }
+      if (json_)
+        list.push_back({{"directory", repos->GetReposDir()},
+                        {"installed", repos->GetReposType() == 1},
+                        {"cores", cores}});
     }
-    return ctx.sink.Errors() == 0 ? kTavswOk : kTavswErrors;
+    if (json_)
+      ctx.out << nlohmann::json({{"repositories", list}})
+                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
+              << "\n";
+    return ctx.diag.Errors() == errorsBefore ? kTavswOk : kTavswErrors;
   }
 
  private:
   RepoOptions repo_;
+  bool json_ = false;
 };
 
 class RepoFindCommand : public Command {
@@ -263,7 +465,9 @@ class RepoFindCommand : public Command {
     repo_.Declare(app);
   }
   int Run(Context& ctx) override {
-    auto man = repo_.Make();
+    const int errorsBefore = ctx.diag.Errors();
+    auto man = repo_.Make(ctx);
+    if (!man) return kTavswErrors;
     ctx.out << "searched:\n";
     int n = 0;
     for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef())
@@ -275,7 +479,9 @@ class RepoFindCommand : public Command {
     }
     ctx.out << "found: ";
     PrintCore(ctx.out, *core);
-    return kTavswOk;
+    // A definition file passed over on the way had errors: the answer may
+    // not be the one the user expects.
+    return ctx.diag.Errors() == errorsBefore ? kTavswOk : kTavswErrors;
   }
 
  private:
@@ -316,8 +522,10 @@ class RepoCommand : public Command {
   const char* Help() const override { return "Query the software repositories"; }
   void Declare(CLI::App& app) override {
     app.require_subcommand(1);
+    app.fallthrough();
     for (Command* c : {static_cast<Command*>(&list_), static_cast<Command*>(&find_)}) {
       CLI::App* sub = app.add_subcommand(c->Name(), c->Help());
+      sub->footer(kCommandFooter);
       c->Declare(*sub);
       subs_.emplace_back(sub, c);
     }
@@ -327,6 +535,7 @@ class RepoCommand : public Command {
       if (sub->parsed()) return command->Run(ctx);
     return kTavswUsage;
   }
+  std::vector<std::string> Names() const { return {"list", "find"}; }
 
  private:
   RepoListCommand list_;
@@ -342,36 +551,135 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   return commands;
 }
 
+// The options of the tool itself, valid before and after the command.
+struct GlobalOptions {
+  std::string diagnostics = "text";
+  int maxErrors = 0;
+};
+
+DiagFormat FormatOf(const std::string& name) {
+  if (name == "gcc") return DiagFormat::kGcc;
+  if (name == "json") return DiagFormat::kJson;
+  return DiagFormat::kText;
+}
+
+// Looks ahead for the diagnostics form, so that even a message about the
+// command line itself comes in the form asked for.
+std::string PeekDiagnostics(int argc, char** argv) {
+  std::string form = "text";
+  for (int i = 1; i < argc; ++i) {
+    std::string_view a = argv[i];
+    if (a.starts_with("--diagnostics="))
+      form = a.substr(14);
+    else if (a == "--diagnostics" && i + 1 < argc)
+      form = argv[++i];
+  }
+  return form;
+}
+
+// The first word that is no option (nor the value of a tool option) should
+// name a command, and the word after "repo" a repository command. The word
+// that does not, empty when all do.
+std::string UnknownCommand(int argc, char** argv, const std::vector<std::string>& commands,
+                           const std::vector<std::string>& repoCommands) {
+  auto next = [&](int from) {
+    for (int i = from; i < argc; ++i) {
+      std::string_view a = argv[i];
+      if (a == "--diagnostics" || a == "--max-errors") {
+        ++i;
+        continue;
+      }
+      if (!a.starts_with("-")) return i;
+    }
+    return argc;
+  };
+  auto listed = [](const std::vector<std::string>& names, const std::string& w) {
+    return std::find(names.begin(), names.end(), w) != names.end();
+  };
+  int i = next(1);
+  if (i == argc) return "";
+  if (!listed(commands, argv[i])) return argv[i];
+  if (std::string(argv[i]) != "repo" || i + 1 >= argc) return "";
+  std::string_view sub = argv[i + 1];
+  if (sub.starts_with("-") || listed(repoCommands, std::string(sub))) return "";
+  return "repo " + std::string(sub);
+}
+
+std::string Join(const std::vector<std::string>& words) {
+  std::string out;
+  for (const auto& w : words) out += (out.empty() ? "" : ", ") + w;
+  return out;
+}
+
 }  // namespace
 }  // namespace tavsw
 
 int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   using namespace tavsw;
-  StreamSink sink(err);
-  Context ctx{out, err, sink};
+  const std::string peeked = PeekDiagnostics(argc, argv);
+  GlobalOptions global;
 
   CLI::App app{"Reads, summarises and rewrites MSS, MDD and MLD files", "tavsw"};
   app.set_version_flag("--version", "tavsw " TAVSW_VERSION);
   app.require_subcommand(1);
+  app.fallthrough();
+  app.footer(kExitCodes);
+  app.add_option("--diagnostics", global.diagnostics,
+                 "How diagnostics are printed on stderr: text (default), gcc "
+                 "(FILE:LINE: error: TEXT) or json (one object per line)")
+      ->check(CLI::IsMember({"text", "gcc", "json"}));
+  app.add_option("--max-errors", global.maxErrors,
+                 "Show at most N errors and then say how many more there were (reading goes "
+                 "on)")
+      ->check(CLI::PositiveNumber);
   std::vector<std::unique_ptr<Command>> commands = MakeCommands();
   std::vector<std::pair<CLI::App*, Command*>> apps;
+  std::vector<std::string> names;
   for (auto& c : commands) {
     CLI::App* sub = app.add_subcommand(c->Name(), c->Help());
+    sub->footer(kCommandFooter);
     c->Declare(*sub);
     apps.emplace_back(sub, c.get());
+    names.push_back(c->Name());
   }
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::Success& e) {  // --help, --version
-    app.exit(e, out, err);
-    return kTavswOk;
-  } catch (const CLI::ParseError& e) {
-    app.exit(e, out, err);
-    return kTavswUsage;
+  {
+    // Usage errors come before the options are known; they take the form the
+    // command line asks for, if it names a valid one.
+    Diagnostics usage(err, FormatOf(peeked), 0);
+    const std::string unknown = UnknownCommand(argc, argv, names, {"list", "find"});
+    if (!unknown.empty()) {
+      const bool repo = unknown.starts_with("repo ");
+      usage.Tool(MsgSeverity::kError, "unknown command '" + unknown + "' (commands: " +
+                                          (repo ? "repo list, repo find" : Join(names)) + ")");
+      return kTavswUsage;
+    }
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::Success& e) {  // --help, --version
+      app.exit(e, out, err);
+      return kTavswOk;
+    } catch (const CLI::ExtrasError& e) {
+      // "The following argument(s) were not expected: A B": name them.
+      std::string what = e.what();
+      std::string words =
+          what.substr(what.find(": ") == std::string::npos ? 0 : what.find(": ") + 2);
+      std::string first = words.substr(0, words.find(' '));
+      usage.Tool(MsgSeverity::kError,
+                 (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
+                     "' (see tavsw --help)");
+      return kTavswUsage;
+    } catch (const CLI::ParseError& e) {
+      app.exit(e, out, err);
+      return kTavswUsage;
+    }
   }
 
+  Diagnostics diag(err, FormatOf(global.diagnostics), global.maxErrors);
+  Context ctx{out, err, diag};
+  int status = kTavswUsage;
   for (auto& [sub, command] : apps)
-    if (sub->parsed()) return command->Run(ctx);
-  return kTavswUsage;
+    if (sub->parsed()) status = command->Run(ctx);
+  diag.Finish();
+  return status;
 }

@@ -1,12 +1,14 @@
 // The tavsw command line: reads, summarises and rewrites the platform
 // files (MSS, MDD, MLD) of the software database.
 //
-//   tavsw --version              prints "tavsw <version>"
-//   tavsw parse [--quiet] FILE...  reads each .mdd, .mld or .mss file, prints
-//                                the diagnostics to `err` and a summary of
-//                                what was read to `out`
-//   tavsw fmt FILE.mss [-o OUT]  reads an MSS and writes it back (in place
-//                                without -o)
+//   tavsw --version                 prints "tavsw <version>"
+//   tavsw parse [-q] [--json] FILE... reads each .mdd, .mld or .mss file,
+//                                   prints the diagnostics to `err` and what
+//                                   was read to `out`
+//   tavsw fmt [--check] [--diff] [--force] [-o OUT] FILE.mss...
+//                                   rewrites MSS files in the standard layout
+//   tavsw repo list|find ...        queries the software repositories
+// Every command takes --diagnostics=text|gcc|json and --max-errors N.
 //
 // The whole program lives in this library unit so that tests run it
 // in-process; main() only forwards to TavswMain.
@@ -18,15 +20,15 @@
 // Exit status of the tool.
 enum TavswExit {
   kTavswOk = 0,      // done, no error reported
-  kTavswErrors = 1,  // an input file had errors
-  kTavswUsage = 2    // bad command line, unknown file type, or output not written
+  kTavswErrors = 1,  // an input had errors, or a lookup found nothing
+  kTavswUsage = 2    // bad command line, unknown file type, or an output not written
 };
 
 // Runs the tool on `argv` (argv[0] is the program name). Results go to
 // `out`, diagnostics and usage messages to `err`. Returns a TavswExit value.
-// Every message the library issues during the call is routed to `err` with
-// its severity prefix ("ERROR: ", "WARNING: ", ...); the previous message
-// sink is restored before returning.
+// Every message the library issues during the call is routed to `err` in the
+// form --diagnostics asks for (by default with its severity prefix, "ERROR: ",
+// "WARNING: ", ...); the previous message sink is restored before returning.
 int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err);
 
 #endif  // TAVSOFTWARE_TOOLS_TAVSW_H
