@@ -64,7 +64,7 @@ TEST_F(CliExamples, SystemFormatsToAFileThatReadsBack) {
   ASSERT_EQ(r.status, 0) << r.err;
   r = RunTavsw({"parse", out});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(tavtest::Contains(r.out, "MSS system: 1 OS, 1 processor, 5 drivers, 1 library\n"))
+  EXPECT_TRUE(tavtest::Contains(r.out, "MSS system: 1 OS, 1 processor, 6 drivers, 1 library\n"))
       << r.out;
 }
 
