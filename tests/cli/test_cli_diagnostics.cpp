@@ -62,7 +62,7 @@ TEST_F(CliDiagnostics, EachFormatOnAFileWithErrors) {
   }
   // A message without a file, and the tool's own about a file.
   auto r = RunTavsw({"--diagnostics=gcc", "bogus"});
-  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo)\n");
+  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl)\n");
   r = RunTavsw({"--diagnostics=json", "fmt", f});
   EXPECT_TRUE(Contains(
       r.err, R"({"file":")" + f +
@@ -98,9 +98,9 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
-      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo)\n"},
+      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl)\n"},
       {{"--diagnostics", "gcc", "frob", "x"},
-       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo)\n"},
+       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo, build, check, tcl)\n"},
       {{"repo", "lst"}, "tavsw: unknown command 'repo lst' (commands: repo list, repo find)\n"},
       {{"parse", "--bogus", "x.mss"}, "tavsw: unknown option '--bogus' (see tavsw --help)\n"},
       {{"repo", "list", "extra"}, "tavsw: unexpected argument 'extra' (see tavsw --help)\n"},
@@ -116,7 +116,8 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
 TEST_F(CliDiagnostics, EveryHelpStatesTheExitCodes) {
   const std::vector<std::vector<std::string>> helps = {
       {"--help"},         {"parse", "--help"},        {"fmt", "--help"},
-      {"repo", "--help"}, {"repo", "list", "--help"}, {"repo", "find", "--help"}};
+      {"repo", "--help"}, {"repo", "list", "--help"}, {"repo", "find", "--help"},
+      {"build", "--help"}, {"check", "--help"},    {"tcl", "--help"}};
   for (const auto& args : helps) {
     auto r = RunTavsw(args);
     EXPECT_EQ(r.status, 0);

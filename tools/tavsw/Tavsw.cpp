@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Command.h"
 #include "Diagnostics.h"
 #include "Diff.h"
 #include "Mdd.h"
@@ -47,24 +48,6 @@ constexpr const char* kCommandFooter =
     "stderr) and --max-errors N (show at most N errors).\n"
     "Exit status: 0 no errors; 1 an input had errors or a lookup found nothing; 2 usage error\n"
     "or an output that could not be written.";
-
-struct Context {
-  std::ostream& out;
-  std::ostream& err;
-  Diagnostics& diag;
-};
-
-// A subcommand: declares its arguments on its CLI11 app, then runs once the
-// command line was parsed. New commands derive from it and are listed in
-// MakeCommands().
-class Command {
- public:
-  virtual ~Command() = default;
-  virtual const char* Name() const = 0;
-  virtual const char* Help() const = 0;
-  virtual void Declare(CLI::App& app) = 0;
-  virtual int Run(Context& ctx) = 0;
-};
 
 enum class FileKind { kUnknown, kMdd, kMld, kMss };
 
@@ -319,79 +302,6 @@ std::string DefinitionFile(const TavSoftware::SwCore& core) {
   return f.GetFullName();
 }
 
-// The manager the repository commands search: the installation's
-// repositories (QUARLY_VEK) and the --repo directories, the first one given
-// searched first.
-struct RepoOptions {
-  std::vector<std::string> dirs;
-  bool verbose = false;
-  void Declare(CLI::App& app) {
-    app.add_option("--repo", dirs,
-                   "Also search this repository (the first given is searched first)");
-    app.add_flag("-v,--verbose", verbose,
-                 "Also list the directories the scan passed over, and why");
-  }
-  // The manager, or null when a --repo names no directory (reported).
-  std::unique_ptr<TavSoftware::SwReposMan> Make(Context& ctx) const {
-    bool ok = true;
-    for (const auto& d : dirs) {
-      if (Port::File::isdir(d)) continue;
-      ctx.diag.Tool(MsgSeverity::kError,
-                    Port::File::exist(d) ? "not a directory" : "no such directory", d);
-      ok = false;
-    }
-    if (!ok) return nullptr;
-    auto man = std::make_unique<TavSoftware::SwReposMan>(true);
-    // The repository added last is searched first.
-    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
-    if (man->GetSwReposSeqRef().empty())
-      ctx.diag.Tool(MsgSeverity::kWarning,
-                    "no repository to search (QUARLY_VEK names no installation and no --repo "
-                    "was given)");
-    for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
-      if (repos->GetSwCoreSeqRef().empty())
-        ctx.diag.Tool(MsgSeverity::kWarning, "holds no core", repos->GetReposDir());
-      if (verbose) ReportSkipped(ctx, *repos);
-    }
-    return man;
-  }
-
- private:
-  // The directories of the repository's categories that did not become a
-  // core, and why: the scan passes over them without a word.
-  static void ReportSkipped(Context& ctx, TavSoftware::SwRepos& repos) {
-    std::set<std::string> cores;
-    for (const TavSoftware::SwCore* c : repos.GetSwCoreSeqRef())
-      cores.insert(c->GetCoreDir().GetFullName());
-    const struct {
-      std::vector<String> names;
-      const char* ext;
-    } groups[] = {{{"pcores", "drivers"}, ".mdd"}, {{"sw_services", "bsp"}, ".mld"}};
-    for (const auto& g : groups) {
-      for (const Port::FileName& category :
-           repos.CollectCoreRootDirectories(repos.GetReposDir(), g.names)) {
-        std::vector<String> subs;
-        MdtBase::BaseUtils::ListSubDirs(category.GetFullName(), subs);
-        for (const String& sub : subs) {
-          const std::string dir = category.GetFullName() + "/" + sub;
-          if (cores.count(dir + "/data")) continue;
-          String name, version;
-          std::string why;
-          if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version))
-            why = "no version in the name (expected NAME_vX_YY_Z)";
-          else if (!Port::File::isdir(dir + "/data"))
-            why = "no data/ directory";
-          else if (!Port::File::isfile(dir + "/data/" + name + "_v2_1_0" + g.ext))
-            why = "no data/" + name + "_v2_1_0" + g.ext;
-          else
-            why = "unreadable";
-          ctx.diag.Tool(MsgSeverity::kInfo, "skipped: " + why, dir);
-        }
-      }
-    }
-  }
-};
-
 void PrintCore(std::ostream& out, TavSoftware::SwCore& core) {
   out << core.GetName() << " " << core.GetVersion() << " " << KindName(core) << " "
       << DefinitionFile(core) << "\n";
@@ -548,6 +458,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   commands.push_back(std::make_unique<ParseCommand>());
   commands.push_back(std::make_unique<FmtCommand>());
   commands.push_back(std::make_unique<RepoCommand>());
+  for (auto& c : MakeModelCommands()) commands.push_back(std::move(c));
   return commands;
 }
 

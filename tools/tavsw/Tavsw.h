@@ -8,6 +8,13 @@
 //   tavsw fmt [--check] [--diff] [--force] [-o OUT] FILE.mss...
 //                                   rewrites MSS files in the standard layout
 //   tavsw repo list|find ...        queries the software repositories
+//   tavsw build SYSTEM.mss --hw HW.json [--repo DIR]... [--proc NAME] [--json]
+//                                   builds the runtime model and shows it per
+//                                   processor
+//   tavsw check SYSTEM.mss [--hw HW.json] [--repo DIR]... [--json]
+//                                   checks an MSS against its definitions
+//   tavsw tcl SCRIPT.tcl SYSTEM.mss --hw HW.json [...] [-- ARG...]
+//                                   runs a Tcl script on the model
 // Every command takes --diagnostics=text|gcc|json and --max-errors N.
 //
 // The whole program lives in this library unit so that tests run it

@@ -1,0 +1,121 @@
+// What every tavsw command shares: the streams and diagnostics it runs
+// with, the command interface, and the options that choose the software
+// repositories.
+#ifndef TAVSOFTWARE_TOOLS_COMMAND_H
+#define TAVSOFTWARE_TOOLS_COMMAND_H
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Diagnostics.h"
+#include "MdtBase.h"
+#include "Port.h"
+#include "SwCore.h"
+#include "SwRepos.h"
+#include "SwReposMan.h"
+
+namespace tavsw {
+
+using TavSoftware::String;
+
+struct Context {
+  std::ostream& out;
+  std::ostream& err;
+  Diagnostics& diag;
+};
+
+// A subcommand: declares its arguments on its CLI11 app, then runs once the
+// command line was parsed. New commands derive from it and are listed in
+// MakeCommands().
+class Command {
+ public:
+  virtual ~Command() = default;
+  virtual const char* Name() const = 0;
+  virtual const char* Help() const = 0;
+  virtual void Declare(CLI::App& app) = 0;
+  virtual int Run(Context& ctx) = 0;
+};
+
+// The manager the repository commands search: the installation's
+// repositories (QUARLY_VEK) and the --repo directories, the first one given
+// searched first.
+struct RepoOptions {
+  std::vector<std::string> dirs;
+  bool verbose = false;
+  void Declare(CLI::App& app) {
+    app.add_option("--repo", dirs,
+                   "Also search this repository (the first given is searched first)");
+    app.add_flag("-v,--verbose", verbose,
+                 "Also list the directories the scan passed over, and why");
+  }
+  // The manager, or null when a --repo names no directory (reported).
+  std::unique_ptr<TavSoftware::SwReposMan> Make(Context& ctx) const {
+    bool ok = true;
+    for (const auto& d : dirs) {
+      if (Port::File::isdir(d)) continue;
+      ctx.diag.Tool(MsgSeverity::kError,
+                    Port::File::exist(d) ? "not a directory" : "no such directory", d);
+      ok = false;
+    }
+    if (!ok) return nullptr;
+    auto man = std::make_unique<TavSoftware::SwReposMan>(true);
+    // The repository added last is searched first.
+    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    if (man->GetSwReposSeqRef().empty())
+      ctx.diag.Tool(MsgSeverity::kWarning,
+                    "no repository to search (QUARLY_VEK names no installation and no --repo "
+                    "was given)");
+    for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
+      if (repos->GetSwCoreSeqRef().empty())
+        ctx.diag.Tool(MsgSeverity::kWarning, "holds no core", repos->GetReposDir());
+      if (verbose) ReportSkipped(ctx, *repos);
+    }
+    return man;
+  }
+
+ private:
+  // The directories of the repository's categories that did not become a
+  // core, and why: the scan passes over them without a word.
+  static void ReportSkipped(Context& ctx, TavSoftware::SwRepos& repos) {
+    std::set<std::string> cores;
+    for (const TavSoftware::SwCore* c : repos.GetSwCoreSeqRef())
+      cores.insert(c->GetCoreDir().GetFullName());
+    const struct {
+      std::vector<String> names;
+      const char* ext;
+    } groups[] = {{{"pcores", "drivers"}, ".mdd"}, {{"sw_services", "bsp"}, ".mld"}};
+    for (const auto& g : groups) {
+      for (const Port::FileName& category :
+           repos.CollectCoreRootDirectories(repos.GetReposDir(), g.names)) {
+        std::vector<String> subs;
+        MdtBase::BaseUtils::ListSubDirs(category.GetFullName(), subs);
+        for (const String& sub : subs) {
+          const std::string dir = category.GetFullName() + "/" + sub;
+          if (cores.count(dir + "/data")) continue;
+          String name, version;
+          std::string why;
+          if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version))
+            why = "no version in the name (expected NAME_vX_YY_Z)";
+          else if (!Port::File::isdir(dir + "/data"))
+            why = "no data/ directory";
+          else if (!Port::File::isfile(dir + "/data/" + name + "_v2_1_0" + g.ext))
+            why = "no data/" + name + "_v2_1_0" + g.ext;
+          else
+            why = "unreadable";
+          ctx.diag.Tool(MsgSeverity::kInfo, "skipped: " + why, dir);
+        }
+      }
+    }
+  }
+};
+
+// The commands over the runtime model: build, check, tcl.
+std::vector<std::unique_ptr<Command>> MakeModelCommands();
+
+}  // namespace tavsw
+
+#endif  // TAVSOFTWARE_TOOLS_COMMAND_H

@@ -1,0 +1,389 @@
+// The commands over the runtime model: build (the model per processor, as
+// text or JSON), check (an MSS against its definitions and the hardware)
+// and tcl (a script walking the model).
+#include <boost/shared_ptr.hpp>
+#include <iostream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <vector>
+
+#include "ArrayInst.h"
+#include "Command.h"
+#include "Driver.h"
+#include "Element.h"
+#include "HwDbFile.h"
+#include "HwTclIf.h"
+#include "Library.h"
+#include "Mss.h"
+#include "OsInst.h"
+#include "ParseMss.h"
+#include "Processor.h"
+#include "SwRTClass.h"
+#include "SwRTUtil.h"
+#include "SwTclIf.h"
+#include "Tavsw.h"
+
+namespace tavsw {
+namespace {
+
+using TavSoftware::DrvInst;
+using TavSoftware::LibInst;
+using TavSoftware::SwRTClass;
+using Json = nlohmann::ordered_json;
+
+// Records every message of the library in issue order and, unless told to
+// keep quiet, passes it on to the tool's diagnostics.
+class Recorder : public MsgSink {
+ public:
+  explicit Recorder(bool forward) : forward_(forward), previous_(Port_MsgManData::SetSink(this)) {}
+  ~Recorder() override { Port_MsgManData::SetSink(previous_); }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+  void Report(const MsgRecord& msg) override {
+    if (msg.severity != MsgSeverity::kDebug) records_.push_back(msg);
+    if (forward_ && previous_) previous_->Report(msg);
+  }
+  Json ToJson() const {
+    Json list = Json::array();
+    for (const MsgRecord& m : records_) {
+      std::string text = m.text;
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      list.push_back({{"severity", Severity(m.severity)}, {"text", text}});
+    }
+    return list;
+  }
+
+ private:
+  static const char* Severity(MsgSeverity s) {
+    switch (s) {
+      case MsgSeverity::kError: return "error";
+      case MsgSeverity::kWarning: return "warning";
+      case MsgSeverity::kInfo: return "info";
+      case MsgSeverity::kStatus: return "status";
+      default: return "internal";
+    }
+  }
+  bool forward_;
+  MsgSink* previous_;
+  std::vector<MsgRecord> records_;
+};
+
+// The version of the core a component is bound to; "" when unbound.
+std::string VersionOf(const MdtBase::BaseNode* comp) {
+  const MdtBase::BaseNode* core = nullptr;
+  if (MdtBase::BaseNode::IsBaseNodeType(comp, "TavSoftware_DrvInst"))
+    core = static_cast<const DrvInst*>(comp)->GetBaseNodePtr(DrvInst::CORE);
+  else if (MdtBase::BaseNode::IsBaseNodeType(comp, "TavSoftware_LibInst"))
+    core = static_cast<const LibInst*>(comp)->GetBaseNodePtr(LibInst::CORE);
+  return MdtBase::BaseNode::IsBaseNodeType(core, "TavSoftware_SwCore")
+             ? std::string(static_cast<const TavSoftware::SwCore*>(core)->GetVersion())
+             : std::string();
+}
+
+const TavSoftware::PropSeq& Seq(const MdtBase::BaseNode* comp, int nodeType) {
+  static const TavSoftware::PropSeq kNone;
+  if (MdtBase::BaseNode::IsBaseNodeType(comp, "TavSoftware_DrvInst"))
+    return static_cast<const DrvInst*>(comp)->GetPropSeqRef(nodeType);
+  if (MdtBase::BaseNode::IsBaseNodeType(comp, "TavSoftware_LibInst"))
+    return static_cast<const LibInst*>(comp)->GetPropSeqRef(nodeType);
+  return kNone;
+}
+
+// "mss" when the MSS set the value that is used; "default" otherwise (the
+// MSS text of a dropped or reset value is given beside it).
+const char* SourceOf(const MdtBase::Property* p) {
+  // The identity parameters come from the MSS block itself.
+  for (const char* id : {"DRIVER_NAME", "DRIVER_VER", "HW_INSTANCE", "OS_NAME", "OS_VER",
+                         "LIBRARY_NAME", "LIBRARY_VER", "PROC_INSTANCE"})
+    if (Port::EqualsNoCase(p->GetName(), id)) return "mss";
+  const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE");
+  return mss && mss->GetValueStr() == p->GetValueStr() ? "mss" : "default";
+}
+
+Json ComponentJson(const MdtBase::PsfComp* comp) {
+  if (!comp) return nullptr;
+  Json params = Json::array();
+  for (const MdtBase::Property* p : Seq(comp, 1)) {
+    if (!p) continue;
+    Json entry = {{"name", p->GetName()}, {"value", p->GetValueStr()},
+                  {"source", SourceOf(p)}};
+    if (const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE"))
+      entry["mss_value"] = mss->GetValueStr();
+    params.push_back(entry);
+  }
+  Json arrays = Json::array();
+  for (const MdtBase::Property* a : Seq(comp, 2)) {
+    if (!MdtBase::BaseNode::IsBaseNodeType(a, "TavSoftware_ArrayInst")) continue;
+    Json rows = Json::array();
+    for (const MdtBase::Property* e :
+         static_cast<const TavSoftware::ArrayInst*>(a)->GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS)) {
+      if (!MdtBase::BaseNode::IsBaseNodeType(e, "TavSoftware_Element")) continue;
+      Json row = Json::array();
+      for (const MdtBase::Property* f :
+           static_cast<const TavSoftware::Element*>(e)->GetPropSeqRef(TavSoftware::Element::PARAMETERS))
+        if (f) row.push_back(f->GetValueStr());
+      rows.push_back(row);
+    }
+    arrays.push_back({{"name", a->GetName()}, {"rows", rows}});
+  }
+  return {{"name", comp->GetName()}, {"version", VersionOf(comp)},
+          {"parameters", params}, {"arrays", arrays}};
+}
+
+// The processors the update stage organised (they carry their hardware
+// instance); none when it did not run.
+std::vector<TavSoftware::Processor*> Organised(SwRTClass& model) {
+  std::vector<TavSoftware::Processor*> out;
+  for (MdtBase::NameValue* nv : model.GetNameValueSeqRef(SwRTClass::PROCESSORS))
+    if (MdtBase::BaseNode::IsBaseNodeType(nv, "TavSoftware_Processor") &&
+        !static_cast<TavSoftware::Processor*>(nv)->GetHwInstance().empty())
+      out.push_back(static_cast<TavSoftware::Processor*>(nv));
+  return out;
+}
+
+Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
+  Json doc = {{"format", 1}, {"errors", errors}, {"diagnostics", rec.ToJson()}};
+  Json comps = Json::object();
+  const std::pair<const char*, int> kinds[] = {{"drivers", TavSoftware::Mss::DRIVERS},
+                                               {"processors", TavSoftware::Mss::PROCESSORS},
+                                               {"oss", TavSoftware::Mss::OSES},
+                                               {"libraries", TavSoftware::Mss::LIBRARIES}};
+  for (const auto& [key, seq] : kinds) {
+    Json list = Json::array();
+    for (const MdtBase::PsfComp* c : model.GetPsfCompSeqRef(seq)) list.push_back(ComponentJson(c));
+    comps[key] = list;
+  }
+  doc["model"] = comps;
+  Json procs = Json::array();
+  for (TavSoftware::Processor* p : Organised(model)) {
+    Json libs = Json::array();
+    for (TavSoftware::Library* l : p->GetLibrarySeqRef()) libs.push_back(ComponentJson(l));
+    Json drivers = Json::array();
+    for (TavSoftware::Driver* d : p->GetDriverSeqRef()) {
+      Json j = ComponentJson(d);
+      Json insts = Json::array();
+      for (const String& i : d->GetInstSeqRef()) insts.push_back(i);
+      j["instances"] = insts;
+      drivers.push_back(j);
+    }
+    procs.push_back({{"instance", p->GetHwInstance()}, {"driver", ComponentJson(p)},
+                     {"os", ComponentJson(p->GetOsInstance())}, {"libraries", libs},
+                     {"drivers", drivers}});
+  }
+  doc["processors"] = procs;
+  return doc;
+}
+
+void PrintParams(std::ostream& out, const MdtBase::PsfComp* comp, const char* indent) {
+  for (const MdtBase::Property* p : Seq(comp, 1)) {
+    if (!p) continue;
+    out << indent << p->GetName() << " = " << p->GetValueStr() << " (" << SourceOf(p);
+    const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE");
+    if (mss && mss->GetValueStr() != p->GetValueStr()) out << ", MSS said " << mss->GetValueStr();
+    out << ")\n";
+  }
+}
+
+void PrintModel(std::ostream& out, SwRTClass& model) {
+  auto named = [](const MdtBase::PsfComp* c) {
+    return c ? c->GetName() + " " + VersionOf(c) : std::string("none");
+  };
+  for (TavSoftware::Processor* p : Organised(model)) {
+    out << "processor " << p->GetHwInstance() << ": driver " << named(p) << ", os "
+        << named(p->GetOsInstance()) << "\n";
+    std::string libs;
+    for (TavSoftware::Library* l : p->GetLibrarySeqRef()) libs += (libs.empty() ? "" : ", ") + named(l);
+    out << "  libraries: " << (libs.empty() ? "none" : libs) << "\n";
+    for (TavSoftware::Driver* d : p->GetDriverSeqRef()) {
+      std::string insts;
+      for (const String& i : d->GetInstSeqRef()) insts += (insts.empty() ? "" : ", ") + i;
+      out << "  driver " << named(d) << " serves " << insts << "\n";
+      PrintParams(out, d, "    ");
+    }
+  }
+}
+
+// The options of the commands that build a model.
+struct ModelOptions {
+  std::string mss, hw, proc;
+  RepoOptions repos;
+
+  void Declare(CLI::App& app, bool hwRequired) {
+    auto* hwOpt = app.add_option("--hw", hw, "The hardware description (JSON)");
+    if (hwRequired) hwOpt->required();
+    app.add_option("--proc", proc, "Organise only this processor instance");
+    repos.Declare(app);
+  }
+  // The hardware database; null (reported) when the file cannot be used.
+  boost::shared_ptr<TavHwDb::HwDbFile> ReadHw() const {
+    int errors = 0;
+    return TavHwDb::HwDbFile::Read(hw, errors);
+  }
+};
+
+class BuildCommand : public Command {
+ public:
+  const char* Name() const override { return "build"; }
+  const char* Help() const override {
+    return "Build the runtime model of a system and show it per processor";
+  }
+  void Declare(CLI::App& app) override {
+    app.add_option("system", opts_.mss, "The system's MSS file")->required();
+    opts_.Declare(app, true);
+    app.add_flag("--json", json_, "Write one JSON document to stdout, nothing else");
+  }
+  int Run(Context& ctx) override {
+    Recorder rec(!json_);
+    auto hw = opts_.ReadHw();
+    if (!hw) return kTavswUsage;
+    auto man = opts_.repos.Make(ctx);
+    if (!man) return kTavswErrors;
+    int errors = 0;
+    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
+        hw, opts_.mss.c_str(), *man, errors, opts_.proc.empty() ? nullptr : opts_.proc.c_str()));
+    if (json_)
+      // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
+      // the document: they are replaced.
+      ctx.out << ModelJson(*model, errors, rec).dump(2, ' ', false, Json::error_handler_t::replace)
+              << "\n";
+    else
+      PrintModel(ctx.out, *model);
+    return errors ? kTavswErrors : kTavswOk;
+  }
+
+ private:
+  ModelOptions opts_;
+  bool json_ = false;
+};
+
+class CheckCommand : public Command {
+ public:
+  const char* Name() const override { return "check"; }
+  const char* Help() const override {
+    return "Check an MSS: instance names and links, and each instance against its definition";
+  }
+  void Declare(CLI::App& app) override {
+    app.add_option("system", mss_, "The system's MSS file")->required();
+    app.add_option("--hw", hw_, "The hardware description (JSON); without it the checks that "
+                                "need the hardware are skipped");
+    repos_.Declare(app);
+    app.add_flag("--json", json_, "Write one JSON document to stdout, nothing else");
+  }
+  int Run(Context& ctx) override {
+    Recorder rec(!json_);
+    boost::shared_ptr<TavHwDb::HwDbFile> hw;
+    if (!hw_.empty()) {
+      int hwErrors = 0;
+      hw = TavHwDb::HwDbFile::Read(hw_, hwErrors);
+      if (!hw) return kTavswUsage;
+    }
+    auto man = repos_.Make(ctx);
+    if (!man) return kTavswErrors;
+    TavSoftware::Mss mss;
+    int errors = TavSoftware::ParseMss::Parse(mss_, &mss);
+    errors += TavSoftware::SwRTUtil::CheckMss(&mss, man.get(), hw);
+    if (json_)
+      ctx.out << Json{{"format", 1}, {"errors", errors}, {"diagnostics", rec.ToJson()}}.dump(
+                     2, ' ', false, Json::error_handler_t::replace)
+              << "\n";
+    else
+      ctx.out << mss_ << ": " << (errors ? std::to_string(errors) + " error(s)" : "no errors")
+              << "\n";
+    return errors ? kTavswErrors : kTavswOk;
+  }
+
+ private:
+  std::string mss_, hw_;
+  RepoOptions repos_;
+  bool json_ = false;
+};
+
+// "exit N" inside a script ends the script, not the process that embeds it.
+int ScriptExit(ClientData cd, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  int code = 0;
+  if (objc > 2 || (objc == 2 && Tcl_GetIntFromObj(interp, objv[1], &code) != TCL_OK)) {
+    Tcl_SetObjResult(interp, Tcl_NewStringObj("usage: exit ?returnCode?", -1));
+    return TCL_ERROR;
+  }
+  *static_cast<int*>(cd) = code;
+  Tcl_SetObjResult(interp, Tcl_NewStringObj("exit", -1));
+  Tcl_SetErrorCode(interp, "TAVSW", "EXIT", nullptr);
+  return TCL_ERROR;
+}
+
+class TclCommand : public Command {
+ public:
+  const char* Name() const override { return "tcl"; }
+  const char* Help() const override {
+    return "Build the model, then run a Tcl script on it (tget_handle, tget_value; the model's "
+           "handle in ::tavsw::model, the words after -- in ::argv)";
+  }
+  void Declare(CLI::App& app) override {
+    app.add_option("script", script_, "The script (with --interactive: the MSS file)")->required();
+    app.add_option("system", system_, "The system's MSS file");
+    app.add_option("args", args_, "The script's arguments (after --), its ::argv");
+    opts_.Declare(app, true);
+    app.add_flag("--interactive", interactive_, "Read commands from standard input instead");
+  }
+  int Run(Context& ctx) override {
+    if (interactive_ ? !system_.empty() || !args_.empty() : system_.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, interactive_
+                                             ? "--interactive takes the MSS file and no script"
+                                             : "a script and an MSS file are needed");
+      return kTavswUsage;
+    }
+    opts_.mss = interactive_ ? script_ : system_;
+    auto hw = opts_.ReadHw();
+    if (!hw) return kTavswUsage;
+    auto man = opts_.repos.Make(ctx);
+    if (!man) return kTavswErrors;
+    int errors = 0;
+    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
+        hw, opts_.mss.c_str(), *man, errors, opts_.proc.empty() ? nullptr : opts_.proc.c_str()));
+    if (errors) {
+      ctx.diag.Tool(MsgSeverity::kError, "the model has errors; the script was not run", opts_.mss);
+      return kTavswErrors;
+    }
+    TavTclHwDb::HwTclIf hwIf(hw);
+    std::unique_ptr<TavSoftware::SwTclIf> tcl(TavSoftware::SwTclIf::ConstructSwTclIf(model.get(), &hwIf));
+    Tcl_Interp* interp = tcl->GetInterp();
+    int exitCode = -1;
+    Tcl_CreateObjCommand(interp, "exit", &ScriptExit, &exitCode, nullptr);
+    if (interactive_) return tcl->Tcl_Main(0, nullptr);
+
+    const std::vector<std::string>& args = args_;
+    Tcl_Obj* argv = Tcl_NewListObj(0, nullptr);
+    for (const std::string& a : args)
+      Tcl_ListObjAppendElement(nullptr, argv, Tcl_NewStringObj(a.c_str(), static_cast<int>(a.size())));
+    Tcl_SetVar2Ex(interp, "argv", nullptr, argv, TCL_GLOBAL_ONLY);
+    Tcl_SetVar2Ex(interp, "argc", nullptr, Tcl_NewIntObj(static_cast<int>(args.size())), TCL_GLOBAL_ONLY);
+    Tcl_SetVar(interp, "argv0", script_.c_str(), TCL_GLOBAL_ONLY);
+    const int code = Tcl_EvalFile(interp, script_.c_str());
+    if (exitCode >= 0) return exitCode;
+    if (code != TCL_OK) {
+      const char* info = Tcl_GetVar(interp, "errorInfo", TCL_GLOBAL_ONLY);
+      ctx.err << "tavsw: " << script_ << ": " << Tcl_GetStringResult(interp) << "\n"
+              << (info ? info : "") << "\n";
+      return kTavswErrors;
+    }
+    return kTavswOk;
+  }
+
+ private:
+  std::string script_, system_;
+  std::vector<std::string> args_;
+  ModelOptions opts_;
+  bool interactive_ = false;
+};
+
+}  // namespace
+
+std::vector<std::unique_ptr<Command>> MakeModelCommands() {
+  std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(std::make_unique<BuildCommand>());
+  commands.push_back(std::make_unique<CheckCommand>());
+  commands.push_back(std::make_unique<TclCommand>());
+  return commands;
+}
+
+}  // namespace tavsw
