@@ -2,7 +2,8 @@
 # Builds the project (Release, in build-release/) and runs tavsw on the demo
 # installation in examples/: prints its version, reads every definition and
 # system file of the demo, lists the demo repository and looks cores up in
-# it. Fails when any file has errors or a lookup finds nothing.
+# it, builds the runtime model of the demo system and runs the demo generator
+# on it. Fails when any file has errors or a lookup finds nothing.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/deps.sh
@@ -30,3 +31,11 @@ echo "demo: ${#files[@]} files read without errors"
 "$tavsw" repo find tavgpio --repo examples/repo
 "$tavsw" repo find tavgpio 1.00.a --kind driver --repo examples/repo
 "$tavsw" repo find standalone --kind os --repo examples/repo
+
+# The runtime model of the demo system, per processor; then the demo
+# generator's C header (the support scripts come from the demo installation).
+"$tavsw" build examples/system.mss --hw examples/hw/system.json --repo examples/repo
+header="$build/params.h"
+QUARLY_VEK="$PWD/examples" "$tavsw" tcl examples/gen/params_header.tcl examples/system.mss \
+  --hw examples/hw/system.json --repo examples/repo -- "$header"
+cat "$header"
