@@ -1,4 +1,5 @@
 #include <memory>
+#include <sstream>
 #include <utility>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "ProcInstUtil.h"
 #include "SwPropertyUtil.h"
 #include "WriteMss.h"
+#include "psf/WriteMssText.h"
 #include "psf/WriteStamps.h"
 
 namespace TavSoftware {
@@ -88,6 +90,17 @@ int DoWrite(const char* fileName, Mss* mss, int stampFileInfo) {
 }
 
 }  // namespace
+
+String detail::WriteMssText(const Mss* mss) {
+  if (!mss) return String();
+  std::ostringstream text;
+  UtStreamWriter writer(text);
+  WriteStamps unused;
+  // Without stamping the Mss is only read.
+  WriteBody(const_cast<Mss*>(mss), false, &writer, unused);
+  writer.Commit();
+  return text.str();
+}
 
 int WriteMss::Write(const String& fileName, Mss* mss, int stampFileInfo) {
   return DoWrite(fileName.c_str(), mss, stampFileInfo);
