@@ -62,7 +62,7 @@ TEST_F(CliDiagnostics, EachFormatOnAFileWithErrors) {
   }
   // A message without a file, and the tool's own about a file.
   auto r = RunTavsw({"--diagnostics=gcc", "bogus"});
-  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl)\n");
+  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n");
   r = RunTavsw({"--diagnostics=json", "fmt", f});
   EXPECT_TRUE(Contains(
       r.err, R"({"file":")" + f +
@@ -98,9 +98,9 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
-      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl)\n"},
+      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n"},
       {{"--diagnostics", "gcc", "frob", "x"},
-       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo, build, check, tcl)\n"},
+       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n"},
       {{"repo", "lst"}, "tavsw: unknown command 'repo lst' (commands: repo list, repo find)\n"},
       {{"parse", "--bogus", "x.mss"}, "tavsw: unknown option '--bogus' (see tavsw --help)\n"},
       {{"repo", "list", "extra"}, "tavsw: unexpected argument 'extra' (see tavsw --help)\n"},
@@ -117,7 +117,8 @@ TEST_F(CliDiagnostics, EveryHelpStatesTheExitCodes) {
   const std::vector<std::vector<std::string>> helps = {
       {"--help"},         {"parse", "--help"},        {"fmt", "--help"},
       {"repo", "--help"}, {"repo", "list", "--help"}, {"repo", "find", "--help"},
-      {"build", "--help"}, {"check", "--help"},    {"tcl", "--help"}};
+      {"build", "--help"}, {"check", "--help"},    {"tcl", "--help"},
+      {"new", "--help"},   {"edit", "--help"},     {"query", "--help"},  {"flags", "--help"}};
   for (const auto& args : helps) {
     auto r = RunTavsw(args);
     EXPECT_EQ(r.status, 0);

@@ -115,6 +115,9 @@ struct RepoOptions {
 
 // The commands over the runtime model: build, check, tcl.
 std::vector<std::unique_ptr<Command>> MakeModelCommands();
+// The commands that make and change an MSS and query the repositories: new,
+// edit, query, flags.
+std::vector<std::unique_ptr<Command>> MakeEditCommands();
 
 }  // namespace tavsw
 

@@ -459,6 +459,7 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   commands.push_back(std::make_unique<FmtCommand>());
   commands.push_back(std::make_unique<RepoCommand>());
   for (auto& c : MakeModelCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeEditCommands()) commands.push_back(std::move(c));
   return commands;
 }
 

@@ -15,6 +15,13 @@
 //                                   checks an MSS against its definitions
 //   tavsw tcl SCRIPT.tcl SYSTEM.mss --hw HW.json [...] [-- ARG...]
 //                                   runs a Tcl script on the model
+//   tavsw new -o OUT.mss --hw HW.json --proc CPU [...]
+//                                   makes the MSS of a processor
+//   tavsw edit SYSTEM.mss --hw HW.json ACTION...
+//                                   changes an MSS, writing it once if changed
+//   tavsw query WHAT ARGS...        asks the software database
+//   tavsw flags --hw HW.json --proc CPU
+//                                   the compiler options of a processor
 // Every command takes --diagnostics=text|gcc|json and --max-errors N.
 //
 // The whole program lives in this library unit so that tests run it
