@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <unordered_map>
 
 namespace MdtBase {
@@ -39,12 +40,21 @@ struct Registry {
   }
 };
 
+// One registry for the process, guarded by a lock: a node may be destroyed
+// on another thread than the one that handed out its handle, and static
+// objects that hold interfaces are destroyed after every thread-local one.
+std::mutex& RegLock() {
+  static std::mutex lock;
+  return lock;
+}
+
 Registry& Reg() {
-  thread_local Registry registry;
+  static Registry registry;
   return registry;
 }
 
 void NodeDestroyed(BaseNode* node) {
+  std::lock_guard<std::mutex> guard(RegLock());
   Registry& r = Reg();
   std::vector<unsigned long long> ids;
   auto range = r.idsOfNode.equal_range(node);
@@ -144,6 +154,7 @@ int BaseTclIf::MdtTclError(int objc, Tcl_Obj* const objv[], Tcl_Interp* interp, 
 
 Tcl_Obj* BaseTclIf::GetTclObjFromPtr(BaseNode* node, const void* issuer) {
   if (!node) return Tcl_NewObj();
+  std::lock_guard<std::mutex> guard(RegLock());
   Registry& r = Reg();
   auto key = std::make_pair(issuer, node);
   auto it = r.byNode.find(key);
@@ -172,11 +183,13 @@ BaseNode* BaseTclIf::GetPtrFromTclObj(Tcl_Obj* obj) {
     if (*p < '0' || *p > '9' || id > 100000000000000000ULL) return nullptr;
     id = id * 10 + static_cast<unsigned>(*p - '0');
   }
+  std::lock_guard<std::mutex> guard(RegLock());
   auto it = Reg().byId.find(id);
   return it == Reg().byId.end() ? nullptr : it->second.node;
 }
 
 void BaseTclIf::ForgetHandles(const void* issuer) {
+  std::lock_guard<std::mutex> guard(RegLock());
   Registry& r = Reg();
   std::vector<unsigned long long> ids;
   for (auto it = r.byNode.lower_bound({issuer, nullptr});
@@ -185,7 +198,10 @@ void BaseTclIf::ForgetHandles(const void* issuer) {
   for (unsigned long long id : ids) r.Erase(id);
 }
 
-size_t BaseTclIf::LiveHandleCount() { return Reg().byId.size(); }
+size_t BaseTclIf::LiveHandleCount() {
+  std::lock_guard<std::mutex> guard(RegLock());
+  return Reg().byId.size();
+}
 
 int BaseTclIf::MdtBaseGetHandle(BaseTclIf* self, Tcl_Interp* interp, int objc,
                                 Tcl_Obj* const objv[]) {

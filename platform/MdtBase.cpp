@@ -27,14 +27,16 @@ bool EqNoCase(std::string_view a, std::string_view b) { return Port::EqualsNoCas
 // ---------------------------------------------------------------------------
 BaseNode::BaseNode() = default;
 namespace {
-thread_local BaseNode::DestroyedHook t_destroyedHook = nullptr;
+// Process-wide: a watched node may die on any thread.
+std::atomic<BaseNode::DestroyedHook> g_destroyedHook{nullptr};
 }  // namespace
 
 BaseNode::~BaseNode() {
-  if (watched_ && t_destroyedHook) t_destroyedHook(this);
+  if (!watched_) return;
+  if (DestroyedHook hook = g_destroyedHook.load()) hook(this);
 }
 
-void BaseNode::SetDestroyedHook(DestroyedHook hook) { t_destroyedHook = hook; }
+void BaseNode::SetDestroyedHook(DestroyedHook hook) { g_destroyedHook.store(hook); }
 
 void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
   if (!node || !tag) return;

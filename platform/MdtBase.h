@@ -62,7 +62,7 @@ class TAVSW_API BaseNode {
   static void SetNotifyObserver(NotifyObserver observer, void* data);
 
   // A node handed to the outside (a Tcl handle) is watched: when it is
-  // destroyed this thread's hook hears of it, so that the handle can be
+  // destroyed the process's hook hears of it, so that the handle can be
   // withdrawn instead of left dangling.
   void SetWatched() { watched_ = true; }
   using DestroyedHook = void (*)(BaseNode* node);
