@@ -219,6 +219,24 @@ struct ModelOptions {
     int errors = 0;
     return TavHwDb::HwDbFile::Read(hw, errors);
   }
+  // Reads the hardware and the repositories and builds the model of `mss`.
+  // Null with `status` set when an input cannot be used; otherwise `errors`
+  // holds the build's error count.
+  std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
+                                   int& errors, int& status) const {
+    hwDb = ReadHw();
+    status = kTavswUsage;
+    if (!hwDb) return nullptr;
+    auto man = repos.Make(ctx);
+    status = kTavswErrors;
+    if (!man) return nullptr;
+    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
+        hwDb, mss.c_str(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
+    // The components keep pointers into the manager's cores.
+    model->Adopt(man.release());
+    status = errors ? kTavswErrors : kTavswOk;
+    return model;
+  }
 };
 
 class BuildCommand : public Command {
@@ -234,13 +252,10 @@ class BuildCommand : public Command {
   }
   int Run(Context& ctx) override {
     Recorder rec(!json_);
-    auto hw = opts_.ReadHw();
-    if (!hw) return kTavswUsage;
-    auto man = opts_.repos.Make(ctx);
-    if (!man) return kTavswErrors;
-    int errors = 0;
-    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
-        hw, opts_.mss.c_str(), *man, errors, opts_.proc.empty() ? nullptr : opts_.proc.c_str()));
+    boost::shared_ptr<TavHwDb::HwDbFile> hw;
+    int errors = 0, status = kTavswOk;
+    std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
+    if (!model) return status;
     if (json_)
       // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
       // the document: they are replaced.
@@ -248,7 +263,7 @@ class BuildCommand : public Command {
               << "\n";
     else
       PrintModel(ctx.out, *model);
-    return errors ? kTavswErrors : kTavswOk;
+    return status;
   }
 
  private:
@@ -333,13 +348,10 @@ class TclCommand : public Command {
       return kTavswUsage;
     }
     opts_.mss = interactive_ ? script_ : system_;
-    auto hw = opts_.ReadHw();
-    if (!hw) return kTavswUsage;
-    auto man = opts_.repos.Make(ctx);
-    if (!man) return kTavswErrors;
-    int errors = 0;
-    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
-        hw, opts_.mss.c_str(), *man, errors, opts_.proc.empty() ? nullptr : opts_.proc.c_str()));
+    boost::shared_ptr<TavHwDb::HwDbFile> hw;
+    int errors = 0, status = kTavswOk;
+    std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
+    if (!model) return status;
     if (errors) {
       ctx.diag.Tool(MsgSeverity::kError, "the model has errors; the script was not run", opts_.mss);
       return kTavswErrors;
