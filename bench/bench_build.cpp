@@ -7,6 +7,8 @@
 #include <malloc.h>
 #include <stdlib.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -67,7 +69,13 @@ class Workspace {
     WriteFile(repo / "bsp/standalone_v2_00_a/data/standalone_v2_1_0.mld",
               "BEGIN OS standalone\nEND OS\n");
   }
-  ~Workspace() { fs::remove_all(root_); }
+  // With TAVSW_BENCH_KEEP set the files stay, for timing the tool on them.
+  ~Workspace() {
+    if (std::getenv("TAVSW_BENCH_KEEP"))
+      std::fprintf(stderr, "bench_build: files kept in %s\n", root_.c_str());
+    else
+      fs::remove_all(root_);
+  }
 
   // The MSS and hardware description of a system; written on first use.
   std::pair<std::string, std::string> System(int procs, int periphs) {
