@@ -39,3 +39,10 @@ header="$build/params.h"
 QUARLY_VEK="$PWD/examples" "$tavsw" tcl examples/gen/params_header.tcl examples/system.mss \
   --hw examples/hw/system.json --repo examples/repo -- "$header"
 cat "$header"
+
+# A new MSS for the demo processor, made from the hardware and the
+# repository, builds a clean model too.
+"$tavsw" new -o "$build/new_system.mss" --force --hw examples/hw/system.json --proc cpu_0 \
+  --repo examples/repo
+"$tavsw" build "$build/new_system.mss" --hw examples/hw/system.json --repo examples/repo > /dev/null
+echo "demo: the new MSS builds a clean model"

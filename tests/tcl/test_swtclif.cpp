@@ -2,6 +2,7 @@
 // handle class, the processor rules, hardware handles, untrusted handles,
 // and the support scripts.
 #include <cstdlib>
+#include <filesystem>
 
 #include "../runtime/RuntimeFixture.h"
 #include "HwDbFile.h"
@@ -205,6 +206,12 @@ TEST_F(TclTest, SupportScripts) {
   EXPECT_EQ(std::vector<std::string>{"Cannot evaluate the tcl file " + root +
                                      "/data/datastructure/device_support/a.tcl\n"},
             msgs.Texts(MsgSeverity::kError));
+
+  // Without device_support/ the four files are all there is.
+  std::filesystem::remove_all(root + "/data/datastructure/device_support");
+  msgs.Clear();
+  EXPECT_EQ(0, SwTclIf::SourceSwTclFile(interp));
+  EXPECT_TRUE(msgs.Messages().empty());
 
   msgs.Clear();
   std::remove((root + "/data/datastructure/qrylib_sw.tcl").c_str());
