@@ -88,6 +88,7 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
       {{"build", kMss, "--hw", bad}, 2, bad + " - format: expected 1"},
       {{"build", kMss}, 2, "--hw is required"},
       {{"check", kMss, "--hw", bad}, 2, "format: expected 1"},
+      {{"build", kMss, "--hw", kHw, "--proc", "uart_0"}, 1, "no processor instance 'uart_0' in the hardware"},
       {{"tcl", kMss, "--hw", kHw}, 2, "a script and an MSS file are needed"},
   };
   for (const auto& c : cases) {

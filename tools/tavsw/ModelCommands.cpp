@@ -227,8 +227,12 @@ struct ModelOptions {
     hwDb = ReadHw();
     status = kTavswUsage;
     if (!hwDb) return nullptr;
-    auto man = repos.Make(ctx);
     status = kTavswErrors;
+    if (!proc.empty() && !Port::EqualsNoCase(hwDb->GetIpClass(proc), "PROCESSOR")) {
+      ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
+      return nullptr;
+    }
+    auto man = repos.Make(ctx);
     if (!man) return nullptr;
     std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
         hwDb, mss.c_str(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
