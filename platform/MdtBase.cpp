@@ -8,7 +8,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
+#include <mutex>
+#include <unordered_map>
 #include <ostream>
 
 namespace MdtBase {
@@ -38,25 +41,86 @@ BaseNode::~BaseNode() {
 
 void BaseNode::SetDestroyedHook(DestroyedHook hook) { g_destroyedHook.store(hook); }
 
+// One link of a tag chain: the tag and the chain it extends. Chains are
+// made once per (chain, tag) pair and live as long as the process, so a node
+// may point at one without owning it.
+struct BaseNode::TagChain {
+  const char* tag;
+  const TagChain* parent;
+  int depth;
+};
+
+namespace {
+using TagChain = BaseNode::TagChain;
+
+struct ChainKeyHash {
+  size_t operator()(const std::pair<const TagChain*, const char*>& k) const {
+    return std::hash<const void*>()(k.first) * 31 + std::hash<const void*>()(k.second);
+  }
+};
+
+// The chains of the process. Never destroyed: nodes held in static objects
+// may still ask for their tags while the process ends.
+struct TagChains {
+  std::mutex mu;
+  std::unordered_map<std::pair<const TagChain*, const char*>, const TagChain*, ChainKeyHash> made;
+  std::deque<TagChain> store;
+};
+
+TagChains& Chains() {
+  static TagChains* chains = new TagChains();
+  return *chains;
+}
+
+// Each constructor adds its tag, so the same few pairs are asked for all
+// the time; a small per-thread table answers them without the lock.
+struct ChainCacheEntry {
+  const TagChain* parent;
+  const char* tag;
+  const TagChain* chain;
+};
+constexpr size_t kChainCacheSize = 256;
+thread_local ChainCacheEntry t_chainCache[kChainCacheSize];
+
+const TagChain* Extend(const TagChain* parent, const char* tag) {
+  const auto p = reinterpret_cast<uintptr_t>(parent);
+  const auto t = reinterpret_cast<uintptr_t>(tag);
+  ChainCacheEntry& slot = t_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
+  if (slot.chain && slot.parent == parent && slot.tag == tag) return slot.chain;
+  TagChains& chains = Chains();
+  const TagChain* chain;
+  {
+    std::lock_guard<std::mutex> lock(chains.mu);
+    auto [it, added] = chains.made.try_emplace({parent, tag}, nullptr);
+    if (added)
+      it->second = &chains.store.emplace_back(TagChain{tag, parent, parent ? parent->depth + 1 : 1});
+    chain = it->second;
+  }
+  slot = {parent, tag, chain};
+  return chain;
+}
+}  // namespace
+
 void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
   if (!node || !tag) return;
-  if (node->numTags_ < kMaxTags) {
-    node->tags_[node->numTags_++] = tag;
-  } else {
-    // Deeper than any class of the library: the most derived tag wins.
-    node->tags_[kMaxTags - 1] = tag;
-  }
+  const TagChain* base = node->tags_;
+  // Deeper than any class of the library: the most derived tag wins.
+  if (base && base->depth >= kMaxTags) base = base->parent;
+  node->tags_ = Extend(base, tag);
 }
 
 const char* BaseNode::GetBaseNode(const BaseNode* node) {
-  if (!node || node->numTags_ == 0) return "";
-  return node->tags_[node->numTags_ - 1];
+  if (!node || !node->tags_) return "";
+  return node->tags_->tag;
 }
 
 bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
   if (!node || !tag) return false;
-  for (int i = 0; i < node->numTags_; ++i)
-    if (std::strcmp(node->tags_[i], tag) == 0) return true;
+  // The same literal is mostly the same pointer; the text decides otherwise.
+  for (const TagChain* c = node->tags_; c; c = c->parent)
+    if (c->tag == tag) return true;
+  for (const TagChain* c = node->tags_; c; c = c->parent)
+    if (std::strcmp(c->tag, tag) == 0) return true;
   return false;
 }
 

@@ -68,17 +68,23 @@ class TAVSW_API BaseNode {
   using DestroyedHook = void (*)(BaseNode* node);
   static void SetDestroyedHook(DestroyedHook hook);
 
+  // Opaque outside the base layer: a node's interned type-tag chain.
+  struct TagChain;
+
  private:
-  // The chain is as deep as the class tree; a fixed array saves an
-  // allocation per node.
+  friend class NameValue;
+  // The chain is as deep as the class tree, and every node of a class has
+  // the same one: chains are kept once for the process and a node points at
+  // its own, which costs a pointer instead of a fixed array of tags.
   static constexpr int kMaxTags = 6;
-  const char* tags_[kMaxTags] = {};
-  int numTags_ = 0;
+  const TagChain* tags_ = nullptr;
   BaseNode* owner_ = nullptr;
   int nodeType_ = 0;
   int notifyCount_ = 0;
   bool notify_ = false;
   bool watched_ = false;
+  // NameValue's: kept here, where the flags above leave room for it.
+  bool nameIndexed_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -242,11 +248,11 @@ class TAVSW_API NameValue : public BaseNode {
   const String& GetName() const { return name_; }
   virtual void SetName(const String& name) {
     name_ = name;
-    if (indexed_) NoteRename();
+    if (nameIndexed_) NoteRename();
   }
   // Marks the node as listed in a name index. Renaming such a node moves
   // NameEpoch() on, which tells every index to check itself again.
-  void SetIndexed() { indexed_ = true; }
+  void SetIndexed() { nameIndexed_ = true; }
   static uint64_t NameEpoch();
   // The value as text; empty without a value.
   String GetValueStr() const;
@@ -261,7 +267,6 @@ class TAVSW_API NameValue : public BaseNode {
   static void NoteRename();
   String name_;
   MdtValue* value_ = nullptr;
-  bool indexed_ = false;
 };
 
 // Comment lines kept by the MSS reader, without their "#".
