@@ -374,24 +374,28 @@ void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* 
 PsfComp::PsfComp() { AddBaseNode(this, "MdtBas_PsfComp"); }
 PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, "MdtBas_PsfComp"); }
 PsfComp::~PsfComp() {
-  if (nvs_)
-    for (NameValue* nv : *nvs_) delete nv;
+  if (extra_)
+    for (NameValue* nv : extra_->nvs) delete nv;
+}
+
+const Comment& PsfComp::NoComment() {
+  static const Comment kNone;
+  return kNone;
 }
 
 void PsfComp::AddNV(NameValue* nv) {
   if (!nv) return;
-  if (!nvs_) nvs_ = std::make_unique<std::vector<NameValue*>>();
   nv->SetOwner(this);
-  nvs_->push_back(nv);
+  Extra().nvs.push_back(nv);
 }
 
 NameValue* PsfComp::GetNVByName(const String& name) const {
-  return nvs_ ? NVUtil::GetNVByName(*nvs_, name, 0) : nullptr;
+  return extra_ ? NVUtil::GetNVByName(extra_->nvs, name, 0) : nullptr;
 }
 
 const std::vector<NameValue*>& PsfComp::GetNVSeqRef() const {
   static const std::vector<NameValue*> kNone;
-  return nvs_ ? *nvs_ : kNone;
+  return extra_ ? extra_->nvs : kNone;
 }
 
 const String& PsfComp::GetFileNameStr() const {
@@ -406,10 +410,10 @@ void PsfComp::SetFileName(const String& fileName) {
 PsfComp* PsfComp::ClonePsfComp() const {
   auto* c = new PsfComp(GetName());
   if (GetMdtValuePtr()) c->SetMdtValuePtr(GetMdtValuePtr()->Clone());
-  c->comment_ = comment_;
+  c->SetComment(GetComment());
   c->file_ = file_;
   c->line_ = line_;
-  c->loc_ = loc_;
+  c->SetLocInFile(GetLocInFile());
   return c;
 }
 

@@ -290,9 +290,11 @@ class TAVSW_API PsfComp : public NameValue {
   explicit PsfComp(const String& name);
   ~PsfComp() override;
 
-  Comment& GetComment() { return comment_; }
-  const Comment& GetComment() const { return comment_; }
-  void SetComment(const Comment& c) { comment_ = c; }
+  Comment& GetComment() { return Extra().comment; }
+  const Comment& GetComment() const { return extra_ ? extra_->comment : NoComment(); }
+  void SetComment(const Comment& c) {
+    if (extra_ || !c.IsEmpty()) Extra().comment = c;
+  }
 
   const String& GetFileNameStr() const;
   // Plain and shared forms; a reader shares one string among all its nodes.
@@ -300,8 +302,10 @@ class TAVSW_API PsfComp : public NameValue {
   void SetFileNameShared(std::shared_ptr<const String> fileName) { file_ = std::move(fileName); }
   int GetLineNum() const { return line_; }
   void SetLineNum(int line) { line_ = line; }
-  long long GetLocInFile() const { return loc_; }
-  void SetLocInFile(long long loc) { loc_ = loc; }
+  long long GetLocInFile() const { return extra_ ? extra_->loc : 0; }
+  void SetLocInFile(long long loc) {
+    if (extra_ || loc != 0) Extra().loc = loc;
+  }
 
   // A deep copy of name, value, comment and file information as a plain PsfComp.
   PsfComp* ClonePsfComp() const;
@@ -314,12 +318,21 @@ class TAVSW_API PsfComp : public NameValue {
   const std::vector<NameValue*>& GetNVSeqRef() const;
 
  private:
-  Comment comment_;
+  // What few nodes carry: a comment, a location, name-value entries. Made on
+  // first use, so that the many nodes without them stay small.
+  struct Extras {
+    Comment comment;
+    long long loc = 0;
+    std::vector<NameValue*> nvs;  // owned
+  };
+  Extras& Extra() {
+    if (!extra_) extra_ = std::make_unique<Extras>();
+    return *extra_;
+  }
+  static const Comment& NoComment();
   std::shared_ptr<const String> file_;
   int line_ = 0;
-  long long loc_ = 0;
-  // Allocated on first use: few nodes carry entries.
-  std::unique_ptr<std::vector<NameValue*>> nvs_;
+  std::unique_ptr<Extras> extra_;
 };
 
 using PsfCompSeq = std::vector<PsfComp*>;
