@@ -244,6 +244,11 @@ int ListStrVal::SetValue(const String& text) {
   std::string_view rest(text_);
   const std::string_view seps =
       separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
+  // Room for every word at once: a list grown one word at a time leaves
+  // each smaller block behind.
+  size_t words = 1;
+  for (char c : rest) words += seps.find(c) != std::string_view::npos;
+  items_.reserve(words);
   while (!rest.empty()) {
     size_t p = rest.find_first_of(seps);
     std::string_view item = BaseUtils::TrimView(rest.substr(0, p));
@@ -412,7 +417,7 @@ PsfComp* PsfComp::ClonePsfComp() const {
   if (GetMdtValuePtr()) c->SetMdtValuePtr(GetMdtValuePtr()->Clone());
   c->SetComment(GetComment());
   c->file_ = file_;
-  c->line_ = line_;
+  c->psfLine_ = psfLine_;
   c->SetLocInFile(GetLocInFile());
   return c;
 }

@@ -73,6 +73,7 @@ class TAVSW_API BaseNode {
 
  private:
   friend class NameValue;
+  friend class PsfComp;
   // The chain is as deep as the class tree, and every node of a class has
   // the same one: chains are kept once for the process and a node points at
   // its own, which costs a pointer instead of a fixed array of tags.
@@ -81,9 +82,11 @@ class TAVSW_API BaseNode {
   BaseNode* owner_ = nullptr;
   int nodeType_ = 0;
   int notifyCount_ = 0;
+  // PsfComp's line and NameValue's flag: kept here, where the alignment of
+  // the base leaves room for them, so that a PsfComp fits a smaller block.
+  int psfLine_ = 0;
   bool notify_ = false;
   bool watched_ = false;
-  // NameValue's: kept here, where the flags above leave room for it.
   bool nameIndexed_ = false;
 };
 
@@ -300,8 +303,8 @@ class TAVSW_API PsfComp : public NameValue {
   // Plain and shared forms; a reader shares one string among all its nodes.
   virtual void SetFileName(const String& fileName);
   void SetFileNameShared(std::shared_ptr<const String> fileName) { file_ = std::move(fileName); }
-  int GetLineNum() const { return line_; }
-  void SetLineNum(int line) { line_ = line; }
+  int GetLineNum() const { return psfLine_; }
+  void SetLineNum(int line) { psfLine_ = line; }
   long long GetLocInFile() const { return extra_ ? extra_->loc : 0; }
   void SetLocInFile(long long loc) {
     if (extra_ || loc != 0) Extra().loc = loc;
@@ -331,7 +334,6 @@ class TAVSW_API PsfComp : public NameValue {
   }
   static const Comment& NoComment();
   std::shared_ptr<const String> file_;
-  int line_ = 0;
   std::unique_ptr<Extras> extra_;
 };
 
