@@ -73,20 +73,18 @@ TagChains& Chains() {
 }
 
 // Each constructor adds its tag, so the same few pairs are asked for all
-// the time; a small per-thread table answers them without the lock.
-struct ChainCacheEntry {
-  const TagChain* parent;
-  const char* tag;
-  const TagChain* chain;
-};
-constexpr size_t kChainCacheSize = 256;
-thread_local ChainCacheEntry t_chainCache[kChainCacheSize];
+// the time; a small table answers them without the lock. A link names its
+// own key and never changes, so one pointer per slot is all a reader needs.
+constexpr size_t kChainCacheSize = 512;
+std::atomic<const TagChain*> g_chainCache[kChainCacheSize];
 
 const TagChain* Extend(const TagChain* parent, const char* tag) {
   const auto p = reinterpret_cast<uintptr_t>(parent);
   const auto t = reinterpret_cast<uintptr_t>(tag);
-  ChainCacheEntry& slot = t_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
-  if (slot.chain && slot.parent == parent && slot.tag == tag) return slot.chain;
+  auto& slot = g_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
+  if (const TagChain* c = slot.load(std::memory_order_acquire);
+      c && c->parent == parent && c->tag == tag)
+    return c;
   TagChains& chains = Chains();
   const TagChain* chain;
   {
@@ -96,7 +94,7 @@ const TagChain* Extend(const TagChain* parent, const char* tag) {
       it->second = &chains.store.emplace_back(TagChain{tag, parent, parent ? parent->depth + 1 : 1});
     chain = it->second;
   }
-  slot = {parent, tag, chain};
+  slot.store(chain, std::memory_order_release);
   return chain;
 }
 }  // namespace
@@ -244,13 +242,21 @@ int ListStrVal::SetValue(const String& text) {
   std::string_view rest(text_);
   const std::string_view seps =
       separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
+  // The sets are a character or two: compared in place rather than searched.
+  auto isSep = [seps](char c) {
+    for (char sep : seps)
+      if (c == sep) return true;
+    return false;
+  };
   // Room for every word at once: a list grown one word at a time leaves
   // each smaller block behind.
   size_t words = 1;
-  for (char c : rest) words += seps.find(c) != std::string_view::npos;
+  for (char c : rest) words += isSep(c);
   items_.reserve(words);
   while (!rest.empty()) {
-    size_t p = rest.find_first_of(seps);
+    size_t p = 0;
+    while (p < rest.size() && !isSep(rest[p])) ++p;
+    if (p == rest.size()) p = std::string_view::npos;
     std::string_view item = BaseUtils::TrimView(rest.substr(0, p));
     if (!item.empty()) items_.emplace_back(item);
     if (p == std::string_view::npos) break;
