@@ -10,6 +10,7 @@
 #include <cstring>
 #include <deque>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <unordered_map>
 #include <ostream>
@@ -48,10 +49,26 @@ struct BaseNode::TagChain {
   const char* tag;
   const TagChain* parent;
   int depth;
+  // Which of kKnownTags the chain holds, so that the base layer's own
+  // checks, asked once per node while a tree is walked, compare no text.
+  unsigned known;
 };
 
 namespace {
 using TagChain = BaseNode::TagChain;
+
+constexpr const char kValueTag[] = "MdtBas_MdtValue";
+constexpr const char kNameValueTag[] = "MdtBas_NameValue";
+constexpr const char kPsfCompTag[] = "MdtBas_PsfComp";
+constexpr const char kPropertyTag[] = "MdtBas_Property";
+constexpr const char* kKnownTags[] = {kValueTag, kNameValueTag, kPsfCompTag, kPropertyTag};
+
+unsigned KnownBits(const char* tag) {
+  unsigned bits = 0;
+  for (unsigned i = 0; i < std::size(kKnownTags); ++i)
+    if (std::strcmp(tag, kKnownTags[i]) == 0) bits |= 1u << i;
+  return bits;
+}
 
 struct ChainKeyHash {
   size_t operator()(const std::pair<const TagChain*, const char*>& k) const {
@@ -91,7 +108,8 @@ const TagChain* Extend(const TagChain* parent, const char* tag) {
     std::lock_guard<std::mutex> lock(chains.mu);
     auto [it, added] = chains.made.try_emplace({parent, tag}, nullptr);
     if (added)
-      it->second = &chains.store.emplace_back(TagChain{tag, parent, parent ? parent->depth + 1 : 1});
+      it->second = &chains.store.emplace_back(TagChain{tag, parent, parent ? parent->depth + 1 : 1,
+                                                       (parent ? parent->known : 0) | KnownBits(tag)});
     chain = it->second;
   }
   slot.store(chain, std::memory_order_release);
@@ -114,6 +132,8 @@ const char* BaseNode::GetBaseNode(const BaseNode* node) {
 
 bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
   if (!node || !tag) return false;
+  for (unsigned i = 0; i < std::size(kKnownTags); ++i)
+    if (tag == kKnownTags[i]) return node->tags_ && (node->tags_->known >> i & 1u);
   // The same literal is mostly the same pointer; the text decides otherwise.
   for (const TagChain* c = node->tags_; c; c = c->parent)
     if (c->tag == tag) return true;
@@ -135,7 +155,7 @@ void BaseNode::SetNotifyObserver(NotifyObserver observer, void* data) {
 // ---------------------------------------------------------------------------
 // Values
 // ---------------------------------------------------------------------------
-MdtValue::MdtValue() { AddBaseNode(this, "MdtBas_MdtValue"); }
+MdtValue::MdtValue() { AddBaseNode(this, kValueTag); }
 MdtValue::~MdtValue() = default;
 
 StrVal::StrVal() { AddBaseNode(this, "MdtBas_StrVal"); }
@@ -332,9 +352,9 @@ String ListBaseNodePtrVal::GetValueStr() const {
         out += l->GetList()[j];
       }
       out += ")";
-    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue")) {
+    } else if (BaseNode::IsBaseNodeType(n, kValueTag)) {
       out += static_cast<const MdtValue*>(n)->GetValueStr();
-    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_NameValue")) {
+    } else if (BaseNode::IsBaseNodeType(n, kNameValueTag)) {
       out += static_cast<const NameValue*>(n)->GetValueStr();
     }
   }
@@ -345,7 +365,7 @@ String ListBaseNodePtrVal::GetValueStr() const {
 MdtValue* ListBaseNodePtrVal::Clone() const {
   auto* c = new ListBaseNodePtrVal(owns_);
   for (auto* n : items_) {
-    if (owns_ && BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue"))
+    if (owns_ && BaseNode::IsBaseNodeType(n, kValueTag))
       c->items_.push_back(static_cast<const MdtValue*>(n)->Clone());
     else if (!owns_)
       c->items_.push_back(n);
@@ -356,7 +376,7 @@ MdtValue* ListBaseNodePtrVal::Clone() const {
 // ---------------------------------------------------------------------------
 // NameValue, PsfComp, Property, PsfFile
 // ---------------------------------------------------------------------------
-NameValue::NameValue() { AddBaseNode(this, "MdtBas_NameValue"); }
+NameValue::NameValue() { AddBaseNode(this, kNameValueTag); }
 NameValue::NameValue(const String& name) : NameValue() { name_ = name; }
 
 uint64_t NameValue::NameEpoch() { return g_nameEpoch.load(std::memory_order_relaxed); }
@@ -382,8 +402,8 @@ void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* 
   for (const auto& line : comment.lines_) writer->writeline(String(prefix ? prefix : "") + line);
 }
 
-PsfComp::PsfComp() { AddBaseNode(this, "MdtBas_PsfComp"); }
-PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, "MdtBas_PsfComp"); }
+PsfComp::PsfComp() { AddBaseNode(this, kPsfCompTag); }
+PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, kPsfCompTag); }
 PsfComp::~PsfComp() {
   if (extra_)
     for (NameValue* nv : extra_->nvs) delete nv;
@@ -428,8 +448,8 @@ PsfComp* PsfComp::ClonePsfComp() const {
   return c;
 }
 
-Property::Property() { AddBaseNode(this, "MdtBas_Property"); }
-Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, "MdtBas_Property"); }
+Property::Property() { AddBaseNode(this, kPropertyTag); }
+Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, kPropertyTag); }
 Property::~Property() { ClearPsfComps(); }
 
 int Property::AddPsfComp(PsfComp* comp) {
@@ -482,7 +502,7 @@ int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (owner) p->SetOwner(owner);
   for (auto* c : p->GetPsfCompSeqRef()) {
     c->SetOwner(p);
-    if (BaseNode::IsBaseNodeType(c, "MdtBas_Property"))
+    if (BaseNode::IsBaseNodeType(c, kPropertyTag))
       AssignOwner(static_cast<Property*>(c), nullptr);
   }
   return 0;
