@@ -8,7 +8,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fstream>
+#include <iterator>
+#include <mutex>
+#include <unordered_map>
 #include <ostream>
 
 namespace MdtBase {
@@ -38,25 +42,103 @@ BaseNode::~BaseNode() {
 
 void BaseNode::SetDestroyedHook(DestroyedHook hook) { g_destroyedHook.store(hook); }
 
+// One link of a tag chain: the tag and the chain it extends. Chains are
+// made once per (chain, tag) pair and live as long as the process, so a node
+// may point at one without owning it.
+struct BaseNode::TagChain {
+  const char* tag;
+  const TagChain* parent;
+  int depth;
+  // Which of kKnownTags the chain holds, so that the base layer's own
+  // checks, asked once per node while a tree is walked, compare no text.
+  unsigned known;
+};
+
+namespace {
+using TagChain = BaseNode::TagChain;
+
+constexpr const char kValueTag[] = "MdtBas_MdtValue";
+constexpr const char kNameValueTag[] = "MdtBas_NameValue";
+constexpr const char kPsfCompTag[] = "MdtBas_PsfComp";
+constexpr const char kPropertyTag[] = "MdtBas_Property";
+constexpr const char* kKnownTags[] = {kValueTag, kNameValueTag, kPsfCompTag, kPropertyTag};
+
+unsigned KnownBits(const char* tag) {
+  unsigned bits = 0;
+  for (unsigned i = 0; i < std::size(kKnownTags); ++i)
+    if (std::strcmp(tag, kKnownTags[i]) == 0) bits |= 1u << i;
+  return bits;
+}
+
+struct ChainKeyHash {
+  size_t operator()(const std::pair<const TagChain*, const char*>& k) const {
+    return std::hash<const void*>()(k.first) * 31 + std::hash<const void*>()(k.second);
+  }
+};
+
+// The chains of the process. Never destroyed: nodes held in static objects
+// may still ask for their tags while the process ends.
+struct TagChains {
+  std::mutex mu;
+  std::unordered_map<std::pair<const TagChain*, const char*>, const TagChain*, ChainKeyHash> made;
+  std::deque<TagChain> store;
+};
+
+TagChains& Chains() {
+  static TagChains* chains = new TagChains();
+  return *chains;
+}
+
+// Each constructor adds its tag, so the same few pairs are asked for all
+// the time; a small table answers them without the lock. A link names its
+// own key and never changes, so one pointer per slot is all a reader needs.
+constexpr size_t kChainCacheSize = 512;
+std::atomic<const TagChain*> g_chainCache[kChainCacheSize];
+
+const TagChain* Extend(const TagChain* parent, const char* tag) {
+  const auto p = reinterpret_cast<uintptr_t>(parent);
+  const auto t = reinterpret_cast<uintptr_t>(tag);
+  auto& slot = g_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
+  if (const TagChain* c = slot.load(std::memory_order_acquire);
+      c && c->parent == parent && c->tag == tag)
+    return c;
+  TagChains& chains = Chains();
+  const TagChain* chain;
+  {
+    std::lock_guard<std::mutex> lock(chains.mu);
+    auto [it, added] = chains.made.try_emplace({parent, tag}, nullptr);
+    if (added)
+      it->second = &chains.store.emplace_back(TagChain{tag, parent, parent ? parent->depth + 1 : 1,
+                                                       (parent ? parent->known : 0) | KnownBits(tag)});
+    chain = it->second;
+  }
+  slot.store(chain, std::memory_order_release);
+  return chain;
+}
+}  // namespace
+
 void BaseNode::AddBaseNode(BaseNode* node, const char* tag) {
   if (!node || !tag) return;
-  if (node->numTags_ < kMaxTags) {
-    node->tags_[node->numTags_++] = tag;
-  } else {
-    // Deeper than any class of the library: the most derived tag wins.
-    node->tags_[kMaxTags - 1] = tag;
-  }
+  const TagChain* base = node->tags_;
+  // Deeper than any class of the library: the most derived tag wins.
+  if (base && base->depth >= kMaxTags) base = base->parent;
+  node->tags_ = Extend(base, tag);
 }
 
 const char* BaseNode::GetBaseNode(const BaseNode* node) {
-  if (!node || node->numTags_ == 0) return "";
-  return node->tags_[node->numTags_ - 1];
+  if (!node || !node->tags_) return "";
+  return node->tags_->tag;
 }
 
 bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
   if (!node || !tag) return false;
-  for (int i = 0; i < node->numTags_; ++i)
-    if (std::strcmp(node->tags_[i], tag) == 0) return true;
+  for (unsigned i = 0; i < std::size(kKnownTags); ++i)
+    if (tag == kKnownTags[i]) return node->tags_ && (node->tags_->known >> i & 1u);
+  // The same literal is mostly the same pointer; the text decides otherwise.
+  for (const TagChain* c = node->tags_; c; c = c->parent)
+    if (c->tag == tag) return true;
+  for (const TagChain* c = node->tags_; c; c = c->parent)
+    if (std::strcmp(c->tag, tag) == 0) return true;
   return false;
 }
 
@@ -73,7 +155,7 @@ void BaseNode::SetNotifyObserver(NotifyObserver observer, void* data) {
 // ---------------------------------------------------------------------------
 // Values
 // ---------------------------------------------------------------------------
-MdtValue::MdtValue() { AddBaseNode(this, "MdtBas_MdtValue"); }
+MdtValue::MdtValue() { AddBaseNode(this, kValueTag); }
 MdtValue::~MdtValue() = default;
 
 StrVal::StrVal() { AddBaseNode(this, "MdtBas_StrVal"); }
@@ -180,8 +262,21 @@ int ListStrVal::SetValue(const String& text) {
   std::string_view rest(text_);
   const std::string_view seps =
       separators_.empty() ? std::string_view(" ") : std::string_view(separators_);
+  // The sets are a character or two: compared in place rather than searched.
+  auto isSep = [seps](char c) {
+    for (char sep : seps)
+      if (c == sep) return true;
+    return false;
+  };
+  // Room for every word at once: a list grown one word at a time leaves
+  // each smaller block behind.
+  size_t words = 1;
+  for (char c : rest) words += isSep(c);
+  items_.reserve(words);
   while (!rest.empty()) {
-    size_t p = rest.find_first_of(seps);
+    size_t p = 0;
+    while (p < rest.size() && !isSep(rest[p])) ++p;
+    if (p == rest.size()) p = std::string_view::npos;
     std::string_view item = BaseUtils::TrimView(rest.substr(0, p));
     if (!item.empty()) items_.emplace_back(item);
     if (p == std::string_view::npos) break;
@@ -257,9 +352,9 @@ String ListBaseNodePtrVal::GetValueStr() const {
         out += l->GetList()[j];
       }
       out += ")";
-    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue")) {
+    } else if (BaseNode::IsBaseNodeType(n, kValueTag)) {
       out += static_cast<const MdtValue*>(n)->GetValueStr();
-    } else if (BaseNode::IsBaseNodeType(n, "MdtBas_NameValue")) {
+    } else if (BaseNode::IsBaseNodeType(n, kNameValueTag)) {
       out += static_cast<const NameValue*>(n)->GetValueStr();
     }
   }
@@ -270,7 +365,7 @@ String ListBaseNodePtrVal::GetValueStr() const {
 MdtValue* ListBaseNodePtrVal::Clone() const {
   auto* c = new ListBaseNodePtrVal(owns_);
   for (auto* n : items_) {
-    if (owns_ && BaseNode::IsBaseNodeType(n, "MdtBas_MdtValue"))
+    if (owns_ && BaseNode::IsBaseNodeType(n, kValueTag))
       c->items_.push_back(static_cast<const MdtValue*>(n)->Clone());
     else if (!owns_)
       c->items_.push_back(n);
@@ -281,7 +376,7 @@ MdtValue* ListBaseNodePtrVal::Clone() const {
 // ---------------------------------------------------------------------------
 // NameValue, PsfComp, Property, PsfFile
 // ---------------------------------------------------------------------------
-NameValue::NameValue() { AddBaseNode(this, "MdtBas_NameValue"); }
+NameValue::NameValue() { AddBaseNode(this, kNameValueTag); }
 NameValue::NameValue(const String& name) : NameValue() { name_ = name; }
 
 uint64_t NameValue::NameEpoch() { return g_nameEpoch.load(std::memory_order_relaxed); }
@@ -307,27 +402,31 @@ void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* 
   for (const auto& line : comment.lines_) writer->writeline(String(prefix ? prefix : "") + line);
 }
 
-PsfComp::PsfComp() { AddBaseNode(this, "MdtBas_PsfComp"); }
-PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, "MdtBas_PsfComp"); }
+PsfComp::PsfComp() { AddBaseNode(this, kPsfCompTag); }
+PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, kPsfCompTag); }
 PsfComp::~PsfComp() {
-  if (nvs_)
-    for (NameValue* nv : *nvs_) delete nv;
+  if (extra_)
+    for (NameValue* nv : extra_->nvs) delete nv;
+}
+
+const Comment& PsfComp::NoComment() {
+  static const Comment kNone;
+  return kNone;
 }
 
 void PsfComp::AddNV(NameValue* nv) {
   if (!nv) return;
-  if (!nvs_) nvs_ = std::make_unique<std::vector<NameValue*>>();
   nv->SetOwner(this);
-  nvs_->push_back(nv);
+  Extra().nvs.push_back(nv);
 }
 
 NameValue* PsfComp::GetNVByName(const String& name) const {
-  return nvs_ ? NVUtil::GetNVByName(*nvs_, name, 0) : nullptr;
+  return extra_ ? NVUtil::GetNVByName(extra_->nvs, name, 0) : nullptr;
 }
 
 const std::vector<NameValue*>& PsfComp::GetNVSeqRef() const {
   static const std::vector<NameValue*> kNone;
-  return nvs_ ? *nvs_ : kNone;
+  return extra_ ? extra_->nvs : kNone;
 }
 
 const String& PsfComp::GetFileNameStr() const {
@@ -342,15 +441,15 @@ void PsfComp::SetFileName(const String& fileName) {
 PsfComp* PsfComp::ClonePsfComp() const {
   auto* c = new PsfComp(GetName());
   if (GetMdtValuePtr()) c->SetMdtValuePtr(GetMdtValuePtr()->Clone());
-  c->comment_ = comment_;
+  c->SetComment(GetComment());
   c->file_ = file_;
-  c->line_ = line_;
-  c->loc_ = loc_;
+  c->psfLine_ = psfLine_;
+  c->SetLocInFile(GetLocInFile());
   return c;
 }
 
-Property::Property() { AddBaseNode(this, "MdtBas_Property"); }
-Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, "MdtBas_Property"); }
+Property::Property() { AddBaseNode(this, kPropertyTag); }
+Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, kPropertyTag); }
 Property::~Property() { ClearPsfComps(); }
 
 int Property::AddPsfComp(PsfComp* comp) {
@@ -403,7 +502,7 @@ int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (owner) p->SetOwner(owner);
   for (auto* c : p->GetPsfCompSeqRef()) {
     c->SetOwner(p);
-    if (BaseNode::IsBaseNodeType(c, "MdtBas_Property"))
+    if (BaseNode::IsBaseNodeType(c, kPropertyTag))
       AssignOwner(static_cast<Property*>(c), nullptr);
   }
   return 0;
@@ -506,16 +605,23 @@ NameValue* NVUtil::GetNVByName(const NVSeq& seq, const String& name, int from) {
   return nullptr;
 }
 
+namespace {
+// The SPACESET test, spelled out: the readers trim every word they take, and
+// find_first_not_of searches the set once per character.
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+}  // namespace
+
 std::string_view BaseUtils::TrimView(std::string_view s) {
-  size_t b = s.find_first_not_of(SPACESET);
-  if (b == std::string_view::npos) return std::string_view();
-  size_t e = s.find_last_not_of(SPACESET);
-  return s.substr(b, e - b + 1);
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
 }
 
 std::string_view BaseUtils::TrimLeadingView(std::string_view s) {
-  size_t b = s.find_first_not_of(SPACESET);
-  return b == std::string_view::npos ? std::string_view() : s.substr(b);
+  size_t b = 0;
+  while (b < s.size() && IsBlank(s[b])) ++b;
+  return s.substr(b);
 }
 
 std::string_view BaseUtils::GetWordTillChar(std::string_view& text, char c) {

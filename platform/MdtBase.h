@@ -68,17 +68,26 @@ class TAVSW_API BaseNode {
   using DestroyedHook = void (*)(BaseNode* node);
   static void SetDestroyedHook(DestroyedHook hook);
 
+  // Opaque outside the base layer: a node's interned type-tag chain.
+  struct TagChain;
+
  private:
-  // The chain is as deep as the class tree; a fixed array saves an
-  // allocation per node.
+  friend class NameValue;
+  friend class PsfComp;
+  // The chain is as deep as the class tree, and every node of a class has
+  // the same one: chains are kept once for the process and a node points at
+  // its own, which costs a pointer instead of a fixed array of tags.
   static constexpr int kMaxTags = 6;
-  const char* tags_[kMaxTags] = {};
-  int numTags_ = 0;
+  const TagChain* tags_ = nullptr;
   BaseNode* owner_ = nullptr;
   int nodeType_ = 0;
   int notifyCount_ = 0;
+  // PsfComp's line and NameValue's flag: kept here, where the alignment of
+  // the base leaves room for them, so that a PsfComp fits a smaller block.
+  int psfLine_ = 0;
   bool notify_ = false;
   bool watched_ = false;
+  bool nameIndexed_ = false;
 };
 
 // ---------------------------------------------------------------------------
@@ -242,11 +251,11 @@ class TAVSW_API NameValue : public BaseNode {
   const String& GetName() const { return name_; }
   virtual void SetName(const String& name) {
     name_ = name;
-    if (indexed_) NoteRename();
+    if (nameIndexed_) NoteRename();
   }
   // Marks the node as listed in a name index. Renaming such a node moves
   // NameEpoch() on, which tells every index to check itself again.
-  void SetIndexed() { indexed_ = true; }
+  void SetIndexed() { nameIndexed_ = true; }
   static uint64_t NameEpoch();
   // The value as text; empty without a value.
   String GetValueStr() const;
@@ -261,7 +270,6 @@ class TAVSW_API NameValue : public BaseNode {
   static void NoteRename();
   String name_;
   MdtValue* value_ = nullptr;
-  bool indexed_ = false;
 };
 
 // Comment lines kept by the MSS reader, without their "#".
@@ -285,18 +293,22 @@ class TAVSW_API PsfComp : public NameValue {
   explicit PsfComp(const String& name);
   ~PsfComp() override;
 
-  Comment& GetComment() { return comment_; }
-  const Comment& GetComment() const { return comment_; }
-  void SetComment(const Comment& c) { comment_ = c; }
+  Comment& GetComment() { return Extra().comment; }
+  const Comment& GetComment() const { return extra_ ? extra_->comment : NoComment(); }
+  void SetComment(const Comment& c) {
+    if (extra_ || !c.IsEmpty()) Extra().comment = c;
+  }
 
   const String& GetFileNameStr() const;
   // Plain and shared forms; a reader shares one string among all its nodes.
   virtual void SetFileName(const String& fileName);
   void SetFileNameShared(std::shared_ptr<const String> fileName) { file_ = std::move(fileName); }
-  int GetLineNum() const { return line_; }
-  void SetLineNum(int line) { line_ = line; }
-  long long GetLocInFile() const { return loc_; }
-  void SetLocInFile(long long loc) { loc_ = loc; }
+  int GetLineNum() const { return psfLine_; }
+  void SetLineNum(int line) { psfLine_ = line; }
+  long long GetLocInFile() const { return extra_ ? extra_->loc : 0; }
+  void SetLocInFile(long long loc) {
+    if (extra_ || loc != 0) Extra().loc = loc;
+  }
 
   // A deep copy of name, value, comment and file information as a plain PsfComp.
   PsfComp* ClonePsfComp() const;
@@ -309,12 +321,20 @@ class TAVSW_API PsfComp : public NameValue {
   const std::vector<NameValue*>& GetNVSeqRef() const;
 
  private:
-  Comment comment_;
+  // What few nodes carry: a comment, a location, name-value entries. Made on
+  // first use, so that the many nodes without them stay small.
+  struct Extras {
+    Comment comment;
+    long long loc = 0;
+    std::vector<NameValue*> nvs;  // owned
+  };
+  Extras& Extra() {
+    if (!extra_) extra_ = std::make_unique<Extras>();
+    return *extra_;
+  }
+  static const Comment& NoComment();
   std::shared_ptr<const String> file_;
-  int line_ = 0;
-  long long loc_ = 0;
-  // Allocated on first use: few nodes carry entries.
-  std::unique_ptr<std::vector<NameValue*>> nvs_;
+  std::unique_ptr<Extras> extra_;
 };
 
 using PsfCompSeq = std::vector<PsfComp*>;

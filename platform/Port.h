@@ -110,6 +110,13 @@ class StringBase : public std::basic_string<C> {
   }
   // Replaces every character found in `from` by `to`.
   StringBase& ReplaceChars(std::basic_string_view<C> from, C to) {
+    // One character (the readers blank quotes this way) is compared in
+    // place; a search of the set per character costs a call each.
+    if (from.size() == 1) {
+      for (auto& ch : *this)
+        if (ch == from[0]) ch = to;
+      return *this;
+    }
     for (auto& ch : *this)
       if (from.find(ch) != std::basic_string_view<C>::npos) ch = to;
     return *this;

@@ -1,5 +1,7 @@
 #include "psf/DefReaderCommon.h"
 
+#include <algorithm>
+
 #include "Category.h"
 #include "Function.h"
 #include "OptionUtil.h"
@@ -297,6 +299,10 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
   if (name.empty()) Err("Empty PARAMETER value declaration");
   auto param = std::make_unique<Param>(String(name));
   BaseParser::SetFileInfo(param.get());
+  // One sub-component per "=" left, and one for GUI_PERMIT: the sequence is
+  // made once at its size instead of grown.
+  param->GetPsfCompSeqRef().reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), '=')) +
+                                    1);
 
   String type;
   bool haveType = false;

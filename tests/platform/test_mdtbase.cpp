@@ -1,7 +1,11 @@
 #include <sys/stat.h>
 
+#include <atomic>
 #include <filesystem>
 #include <sstream>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "MdtBase.h"
 #include "TestSupport.h"
@@ -19,6 +23,60 @@ TEST(BaseNodeTags, ChainAndMostDerived) {
   EXPECT_FALSE(BaseNode::IsBaseNodeType(&p, "mdtbas_property"));  // tags are exact
   EXPECT_FALSE(BaseNode::IsBaseNodeType(nullptr, "MdtBas_Property"));
   EXPECT_STREQ(BaseNode::GetBaseNode(nullptr), "");
+}
+
+// Tags match by text wherever it lives; past the depth of the class tree
+// the most derived tag replaces the last; threads building nodes agree.
+TEST(BaseNodeTags, TextDepthAndThreads) {
+  Property p("x");
+  char copy[] = "MdtBas_PsfComp";
+  EXPECT_TRUE(BaseNode::IsBaseNodeType(&p, copy));
+  copy[7] = 'X';
+  EXPECT_FALSE(BaseNode::IsBaseNodeType(&p, copy));
+
+  PsfComp deep("d");  // NameValue, PsfComp
+  for (const char* t : {"T3", "T4", "T5", "T6", "T7"}) BaseNode::AddBaseNode(&deep, t);
+  EXPECT_STREQ(BaseNode::GetBaseNode(&deep), "T7");
+  EXPECT_FALSE(BaseNode::IsBaseNodeType(&deep, "T6"));
+  EXPECT_TRUE(BaseNode::IsBaseNodeType(&deep, "T5"));
+  EXPECT_TRUE(BaseNode::IsBaseNodeType(&deep, "MdtBas_NameValue"));
+  EXPECT_FALSE(BaseNode::IsBaseNodeType(&deep, "MdtBas_Property"));
+
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 4; ++i)
+    threads.emplace_back([&wrong] {
+      for (int k = 0; k < 2000; ++k) {
+        Property q("q");
+        StrVal v("v");
+        if (!BaseNode::IsBaseNodeType(&q, "MdtBas_PsfComp") ||
+            BaseNode::IsBaseNodeType(&v, "MdtBas_NameValue") ||
+            String(BaseNode::GetBaseNode(&q)) != "MdtBas_Property")
+          ++wrong;
+      }
+    });
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+}
+
+// Comment, location and entries are kept apart from the node until set.
+TEST(PsfCompTest, CommentLocationAndEntries) {
+  PsfComp c("c");
+  EXPECT_TRUE(std::as_const(c).GetComment().IsEmpty());
+  EXPECT_EQ(c.GetLocInFile(), 0);
+  EXPECT_TRUE(c.GetNVSeqRef().empty());
+  c.GetComment().AddLine("note");
+  c.SetLocInFile(42);
+  c.AddNV(new NameValue("Key"));
+  std::unique_ptr<PsfComp> copy(c.ClonePsfComp());
+  EXPECT_EQ(copy->GetComment().GetLines(), std::vector<String>{"note"});
+  EXPECT_EQ(copy->GetLocInFile(), 42);
+  EXPECT_TRUE(copy->GetNVSeqRef().empty());
+  EXPECT_EQ(c.GetNVByName("KEY"), c.GetNVSeqRef().front());
+  c.SetComment(Comment());
+  c.SetLocInFile(0);
+  EXPECT_TRUE(c.GetComment().IsEmpty());
+  EXPECT_EQ(c.GetLocInFile(), 0);
 }
 
 TEST(BaseNodeNotify, ObserverSeesEveryNotification) {
