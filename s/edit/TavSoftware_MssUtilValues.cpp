@@ -29,8 +29,11 @@ template <class Lookup>
 void InstancesOffering(const Mss* mss, int seq, const char* tag, const String& iface,
                        std::vector<String>& out, Lookup definitionOf) {
   for (const MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq)) {
-    if (!BaseNode::IsBaseNodeType(c, tag) || (seq == Mss::DRIVERS && !AsDrvInst(c))) continue;
-    if (seq == Mss::LIBRARIES && BaseNode::IsBaseNodeType(c, "TavSoftware_OsInst")) continue;
+    // Processor instances and OSs stand in other sequences, but a stray one
+    // is not what was asked for.
+    if (!BaseNode::IsBaseNodeType(c, tag) || BaseNode::IsBaseNodeType(c, "TavSoftware_ProcInst") ||
+        BaseNode::IsBaseNodeType(c, "TavSoftware_OsInst"))
+      continue;
     if (!iface.empty()) {
       const PropSeq* interfaces = definitionOf(c);
       if (!interfaces || !MdtBase::PropertyUtil::GetPropertyByName(*interfaces, iface, 0)) continue;

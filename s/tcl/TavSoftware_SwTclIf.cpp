@@ -120,7 +120,6 @@ const SeqClass kSeqClasses[] = {
 
 const PropSeq& SeqOf(BaseNode* node, int nodeType) {
   static const PropSeq kNone;
-  const char* tag = BaseNode::GetBaseNode(node);
   if (BaseNode::IsBaseNodeType(node, "TavSoftware_DrvInst"))
     return static_cast<DrvInst*>(node)->GetPropSeqRef(nodeType);
   if (BaseNode::IsBaseNodeType(node, "TavSoftware_LibInst"))
@@ -130,7 +129,6 @@ const PropSeq& SeqOf(BaseNode* node, int nodeType) {
   if (Is(node, "TavSoftware_Element")) return static_cast<Element*>(node)->GetPropSeqRef(nodeType);
   if (Is(node, "TavSoftware_Mdd")) return static_cast<Mdd*>(node)->GetPropSeqRef(nodeType);
   if (Is(node, "TavSoftware_Mld")) return static_cast<Mld*>(node)->GetPropSeqRef(nodeType);
-  (void)tag;
   return kNone;
 }
 
