@@ -33,14 +33,6 @@ void SetString(Tcl_Interp* interp, const std::string& s) {
   Tcl_SetObjResult(interp, Tcl_NewStringObj(s.c_str(), static_cast<int>(s.size())));
 }
 
-// The instance's name as the database spells it; empty when it does not exist.
-std::string Canonical(const TavHwDb::HwDb* hw, const std::string& name) {
-  if (!hw || name.empty() || !hw->IsInstPresent(name)) return std::string();
-  for (const std::string& n : hw->GetAllInstNames())
-    if (Port::EqualsNoCase(n, name)) return n;
-  return name;
-}
-
 }  // namespace
 
 HwTclIf::HwTclIf(boost::shared_ptr<TavHwDb::HwDb> hw) : hw_(std::move(hw)) {}
@@ -49,8 +41,18 @@ HwTclIf::~HwTclIf() { BaseTclIf::ForgetHandles(this); }
 
 int HwTclIf::RegisterCommands(Tcl_Interp*) { return 0; }
 
+std::string HwTclIf::Canonical(const std::string& name) {
+  if (!hw_ || name.empty() || !hw_->IsInstPresent(name)) return std::string();
+  // The names are read once: asking the database for all of them per
+  // lookup would make a list of handles quadratic.
+  if (spelled_.empty())
+    for (const std::string& n : hw_->GetAllInstNames()) spelled_.emplace(Lower(n), n);
+  auto it = spelled_.find(Lower(name));
+  return it == spelled_.end() ? name : it->second;
+}
+
 HwTclIf::Node* HwTclIf::Instance(const std::string& name) {
-  const std::string canonical = Canonical(hw_.get(), name);
+  const std::string canonical = Canonical(name);
   if (canonical.empty()) return nullptr;
   auto& slot = nodes_[Lower(canonical)];
   if (!slot) {

@@ -25,6 +25,7 @@ namespace TavTclHwDb {
 
 class TAVSW_API HwTclIf {
  public:
+  // REQUIRES: the database does not change while the interface serves it.
   explicit HwTclIf(boost::shared_ptr<TavHwDb::HwDb> hw);
   // Destroys the hardware nodes; their handles are withdrawn.
   virtual ~HwTclIf();
@@ -51,6 +52,8 @@ class TAVSW_API HwTclIf {
 
  private:
   struct Node;
+  // The instance's name as the database spells it; empty when it has none.
+  std::string Canonical(const std::string& name);
   Node* Instance(const std::string& name);
   Node* Parameter(Node* inst, const std::string& name);
   Node* Resolve(Tcl_Obj* obj) const;
@@ -58,6 +61,7 @@ class TAVSW_API HwTclIf {
   boost::shared_ptr<TavHwDb::HwDb> hw_;
   std::map<std::string, std::unique_ptr<Node>> nodes_;  // by lower-case key
   std::unordered_set<const Node*> owned_;
+  std::map<std::string, std::string> spelled_;  // lower-case name -> the database's
 };
 
 }  // namespace TavTclHwDb

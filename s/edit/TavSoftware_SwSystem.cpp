@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "DrvInst.h"
 #include "DrvInstUtil.h"
@@ -208,42 +210,68 @@ void SwSystem::DeleteComponents() {
   imp_->comps.clear();
 }
 
-void SwSystem::BuildComponents() {
-  if (!imp_->hw) return;
-  for (const std::string& name : imp_->hw->GetAllInstNames()) {
-    DrvInst* inst = SwRTUtil::GetPsfCompByHwInstName(imp_->mss.get(), name);
-    if (!inst) continue;
-    auto* comp = new SwComponent(name, inst);
-    comp->SetOwner(this);
-    if (SwComponentUtil::GetIpType(imp_->hw, comp) == SwComponent::PROCESSOR)
-      comp->SetBaseNodePtr(SwComponent::OS, OsInstUtil::GetOsInstByHwInstName(
-                                                imp_->mss->GetPsfCompSeqRef(Mss::OSES), name));
-    imp_->comps.push_back(comp);
-  }
+void SwSystem::BuildComponents() { UpdateComponentLinks(); }
+
+namespace {
+
+std::string Key(const String& name) {
+  String key = name;
+  return std::move(key.MakeLower());
 }
 
+// The instances of an Mss by the hardware instance they serve, found as
+// SwRTUtil::GetPsfCompByHwInstName and OsInstUtil::GetOsInstByHwInstName
+// find them (a driver before a processor, the first of each), but built
+// once, so that relinking every component stays linear in their number.
+struct InstanceIndex {
+  std::unordered_map<std::string, DrvInst*> drivers;
+  std::unordered_map<std::string, OsInst*> oses;
+
+  explicit InstanceIndex(const Mss* mss) {
+    const std::pair<int, const char*> kinds[] = {{Mss::DRIVERS, "TavSoftware_DrvInst"},
+                                                 {Mss::PROCESSORS, "TavSoftware_ProcInst"}};
+    for (const auto& [seq, tag] : kinds)
+      for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq))
+        if (BaseNode::IsBaseNodeType(c, tag))
+          if (String hw = InstParamValue(c, "HW_INSTANCE"); !hw.empty())
+            drivers.emplace(Key(hw), static_cast<DrvInst*>(c));
+    for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(Mss::OSES))
+      if (BaseNode::IsBaseNodeType(c, "TavSoftware_OsInst"))
+        oses.emplace(Key(InstParamValue(c, "PROC_INSTANCE")), static_cast<OsInst*>(c));
+  }
+  DrvInst* Driver(const String& hw) const {
+    auto it = hw.empty() ? drivers.end() : drivers.find(Key(hw));
+    return it == drivers.end() ? nullptr : it->second;
+  }
+  OsInst* Os(const String& hw) const {
+    auto it = oses.find(Key(hw));
+    return it == oses.end() ? nullptr : it->second;
+  }
+};
+
+}  // namespace
+
 int SwSystem::UpdateComponentLinks() {
-  const Mss* mss = imp_->mss.get();
+  const InstanceIndex index(imp_->mss.get());
+  std::unordered_set<std::string> present;
   for (SwComponent* c : imp_->comps) {
+    present.insert(Key(c->GetHwInstName()));
     // Lookups go through the Mss only: an old link may point at an instance
     // that is gone and is never looked at.
     if (!c->OwnsBaseNodePtr(SwComponent::DRIVER))
-      c->SetBaseNodePtr(SwComponent::DRIVER,
-                        SwRTUtil::GetPsfCompByHwInstName(mss, c->GetHwInstName()));
+      c->SetBaseNodePtr(SwComponent::DRIVER, index.Driver(c->GetHwInstName()));
     if (!c->OwnsBaseNodePtr(SwComponent::OS))
-      c->SetBaseNodePtr(SwComponent::OS, OsInstUtil::GetOsInstByHwInstName(
-                                             mss->GetPsfCompSeqRef(Mss::OSES), c->GetHwInstName()));
+      c->SetBaseNodePtr(SwComponent::OS, index.Os(c->GetHwInstName()));
   }
   if (imp_->hw)
     for (const std::string& name : imp_->hw->GetAllInstNames()) {
-      if (GetSwComponentByHwInstName(name.c_str())) continue;
-      DrvInst* inst = SwRTUtil::GetPsfCompByHwInstName(mss, name);
+      if (!present.insert(Key(name)).second) continue;
+      DrvInst* inst = index.Driver(name);
       if (!inst) continue;
       auto* comp = new SwComponent(name, inst);
       comp->SetOwner(this);
       if (SwComponentUtil::GetIpType(imp_->hw, comp) == SwComponent::PROCESSOR)
-        comp->SetBaseNodePtr(SwComponent::OS, OsInstUtil::GetOsInstByHwInstName(
-                                                  mss->GetPsfCompSeqRef(Mss::OSES), name));
+        comp->SetBaseNodePtr(SwComponent::OS, index.Os(name));
       imp_->comps.push_back(comp);
     }
   return static_cast<int>(imp_->comps.size());

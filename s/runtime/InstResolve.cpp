@@ -1,5 +1,8 @@
 #include "runtime/InstResolve.h"
 
+#include <string>
+#include <unordered_set>
+
 #include "ArrayInstUtil.h"
 #include "Block.h"
 #include "Category.h"
@@ -112,11 +115,18 @@ int AssignSwCoreList(std::vector<MdtBase::PsfComp*>& insts, std::vector<SwRepos*
 }
 
 namespace {
-const MdtBase::Property* FindIn(const std::vector<const PropSeq*>& lists, const String& name) {
+// The names of every list, lower-cased, so that checking an instance is
+// linear in its entries and the declarations.
+std::unordered_set<std::string> NamesOf(const std::vector<const PropSeq*>& lists) {
+  std::unordered_set<std::string> names;
   for (const PropSeq* seq : lists)
-    if (const MdtBase::Property* p = MdtBase::PropertyUtil::GetPropertyByName(*seq, name, 0))
-      return p;
-  return nullptr;
+    for (const MdtBase::Property* p : *seq)
+      if (p) names.insert(String(p->GetName()).MakeLower());
+  return names;
+}
+
+bool Declared(const std::unordered_set<std::string>& names, const String& name) {
+  return names.count(String(name).MakeLower()) != 0;
 }
 
 void Report(const char* format, const MdtBase::Property* p, const String& refName) {
@@ -129,14 +139,16 @@ int CheckUndeclared(const MdtBase::PsfComp* inst, const std::vector<const PropSe
                     const std::vector<const PropSeq*>* arrays, Names exempt, const String& refName,
                     const char* format) {
   int count = 0;
+  const std::unordered_set<std::string> paramNames = NamesOf(params);
   for (const MdtBase::Property* p : InstSeq(inst, 1)) {
-    if (!p || FindIn(params, p->GetName()) || InNames(p->GetName(), exempt)) continue;
+    if (!p || Declared(paramNames, p->GetName()) || InNames(p->GetName(), exempt)) continue;
     Report(format, p, refName);
     ++count;
   }
   if (!arrays) return count;
+  const std::unordered_set<std::string> arrayNames = NamesOf(*arrays);
   for (const MdtBase::Property* a : InstSeq(inst, 2)) {
-    if (!a || FindIn(*arrays, a->GetName())) continue;
+    if (!a || Declared(arrayNames, a->GetName())) continue;
     Report(format, a, refName);
     ++count;
   }

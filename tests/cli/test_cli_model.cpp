@@ -89,6 +89,7 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
       {{"build", kMss}, 2, "--hw is required"},
       {{"check", kMss, "--hw", bad}, 2, "format: expected 1"},
       {{"build", kMss, "--hw", kHw, "--proc", "uart_0"}, 1, "no processor instance 'uart_0' in the hardware"},
+      {{"build", dir / "none.mss", "--hw", kHw}, 1, "Cannot open file \"" + dir / "none.mss" + "\" for reading"},
       {{"tcl", kMss, "--hw", kHw}, 2, "a script and an MSS file are needed"},
   };
   for (const auto& c : cases) {

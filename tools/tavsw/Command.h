@@ -113,6 +113,13 @@ struct RepoOptions {
   }
 };
 
+// "could not be written", with the system's reason for the last failed
+// write when there is one.
+inline std::string WriteFailure() {
+  const std::string reason = MdtBase::UtStreamWriter::LastFailure();
+  return "could not be written" + (reason.empty() ? std::string() : ": " + reason);
+}
+
 // The commands over the runtime model: build, check, tcl.
 std::vector<std::unique_ptr<Command>> MakeModelCommands();
 // The commands that make and change an MSS and query the repositories: new,

@@ -85,7 +85,7 @@ class NewCommand : public Command {
       return kTavswErrors;
     }
     if (system.WriteMss(out_.c_str()) != 0) {
-      ctx.diag.Tool(MsgSeverity::kError, "could not be written", out_);
+      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), out_);
       return kTavswUsage;
     }
     std::vector<std::string> insts{proc_};
@@ -181,7 +181,7 @@ class EditCommand : public Command {
     }
     const int written = system.WriteMssIfChanged();
     if (written < 0) {
-      ctx.diag.Tool(MsgSeverity::kError, "could not be written", mss_);
+      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), mss_);
       return kTavswUsage;
     }
     ctx.out << (written ? "written" : "unchanged") << "\n";

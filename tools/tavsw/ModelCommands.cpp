@@ -228,6 +228,14 @@ struct ModelOptions {
     status = kTavswUsage;
     if (!hwDb) return nullptr;
     status = kTavswErrors;
+    if (!Port::File::isfile(mss)) {
+      // The build would go on with an empty system and show the defaults it
+      // chose for the hardware: for a file that is not there, show nothing.
+      Port_MsgManData::Issue(MsgSeverity::kError,
+                             "Cannot open file \"" + mss + "\" for reading\n");
+      errors = 1;
+      return std::make_unique<SwRTClass>();
+    }
     if (!proc.empty() && !Port::EqualsNoCase(hwDb->GetIpClass(proc), "PROCESSOR")) {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;

@@ -269,10 +269,7 @@ class FmtCommand : public Command {
     const std::string target = outputPath_.empty() ? file : outputPath_;
     const TavSoftware::Mss& readOnly = mss;
     if (TavSoftware::WriteMss::Write(String(target), &readOnly) != 0) {
-      std::string reason = MdtBase::UtStreamWriter::LastFailure();
-      ctx.diag.Tool(MsgSeverity::kError,
-                    "could not be written" + (reason.empty() ? std::string() : ": " + reason),
-                    target);
+      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), target);
       return kTavswUsage;
     }
     return kTavswOk;
