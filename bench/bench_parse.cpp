@@ -157,7 +157,10 @@ double LinesSeconds(const std::string& path) {
 }
 
 // Bytes the allocator hands out at the moment.
-size_t HeapInUse() { return ::mallinfo2().uordblks; }
+size_t HeapInUse() {
+  const struct mallinfo2 m = ::mallinfo2();
+  return m.uordblks + m.hblkhd;  // large blocks are mapped apart from the heap
+}
 
 template <class File, class Reader>
 void Parse(benchmark::State& state, const std::string& path) {

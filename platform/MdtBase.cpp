@@ -35,7 +35,23 @@ namespace {
 std::atomic<BaseNode::DestroyedHook> g_destroyedHook{nullptr};
 }  // namespace
 
+// Counts of the few nodes ever notified, kept apart so that the rest carry
+// no counter.
+struct NotifyCounts {
+  std::mutex mu;
+  std::unordered_map<const BaseNode*, int> counts;
+};
+NotifyCounts& Counts() {
+  static NotifyCounts* counts = new NotifyCounts();  // nodes in static objects die late
+  return *counts;
+}
+
 BaseNode::~BaseNode() {
+  if (counted_) {
+    NotifyCounts& c = Counts();
+    std::lock_guard<std::mutex> lock(c.mu);
+    c.counts.erase(this);
+  }
   if (!watched_) return;
   if (DestroyedHook hook = g_destroyedHook.load()) hook(this);
 }
@@ -143,8 +159,21 @@ bool BaseNode::IsBaseNodeType(const BaseNode* node, const char* tag) {
 }
 
 void BaseNode::NotifyPropertyChanged() {
-  ++notifyCount_;
+  {
+    NotifyCounts& c = Counts();
+    std::lock_guard<std::mutex> lock(c.mu);
+    ++c.counts[this];
+    counted_ = true;
+  }
   if (t_observer) t_observer(this, t_observerData);
+}
+
+int BaseNode::GetNotifyCount() const {
+  if (!counted_) return 0;
+  NotifyCounts& c = Counts();
+  std::lock_guard<std::mutex> lock(c.mu);
+  auto it = c.counts.find(this);
+  return it == c.counts.end() ? 0 : it->second;
 }
 
 void BaseNode::SetNotifyObserver(NotifyObserver observer, void* data) {
@@ -162,7 +191,7 @@ StrVal::StrVal() { AddBaseNode(this, "MdtBas_StrVal"); }
 StrVal::StrVal(const String& text) : StrVal() { text_ = text; }
 int StrVal::SetValue(const String& text) {
   text_ = text;
-  valid_ = true;
+  SetValid(true);
   return 0;
 }
 MdtValue* StrVal::Clone() const { return new StrVal(text_); }
@@ -176,7 +205,7 @@ int IntVal::SetValue(const String& text) {
   String t = text;
   t.Trim(Port::kTrimBoth);
   value_ = 0;
-  valid_ = false;
+  SetValid(false);
   if (t.empty()) return 1;
   errno = 0;
   char* end = nullptr;
@@ -189,21 +218,21 @@ int IntVal::SetValue(const String& text) {
     v = static_cast<long long>(u);
   }
   value_ = v;
-  valid_ = true;
+  SetValid(true);
   return 0;
 }
 
 void IntVal::SetInt(long long value) {
   value_ = value;
   text_ = std::to_string(value);
-  valid_ = true;
+  SetValid(true);
 }
 
 MdtValue* IntVal::Clone() const {
   auto* c = new IntVal();
   c->text_ = text_;
   c->value_ = value_;
-  c->valid_ = valid_;
+  c->SetValid(MdtValue::IsValid());
   return c;
 }
 
@@ -219,17 +248,17 @@ int BoolVal::SetValue(const String& text) {
   for (const char* w : kTrue)
     if (EqNoCase(t, w)) {
       value_ = true;
-      valid_ = true;
+      SetValid(true);
       return 0;
     }
   for (const char* w : kFalse)
     if (EqNoCase(t, w)) {
       value_ = false;
-      valid_ = true;
+      SetValid(true);
       return 0;
     }
   value_ = false;
-  valid_ = false;
+  SetValid(false);
   return 1;
 }
 
@@ -237,7 +266,7 @@ MdtValue* BoolVal::Clone() const {
   auto* c = new BoolVal();
   c->text_ = text_;
   c->value_ = value_;
-  c->valid_ = valid_;
+  c->SetValid(MdtValue::IsValid());
   return c;
 }
 
@@ -245,7 +274,7 @@ FileNameVal::FileNameVal() { AddBaseNode(this, "MdtBas_FileNameVal"); }
 FileNameVal::FileNameVal(const String& text) : FileNameVal() { SetValue(text); }
 int FileNameVal::SetValue(const String& text) {
   name_ = Port::FileName(text);
-  valid_ = true;
+  SetValid(true);
   return 0;
 }
 MdtValue* FileNameVal::Clone() const { return new FileNameVal(name_.GetFullName()); }
@@ -282,7 +311,7 @@ int ListStrVal::SetValue(const String& text) {
     if (p == std::string_view::npos) break;
     rest.remove_prefix(p + 1);
   }
-  valid_ = true;
+  SetValid(true);
   return 0;
 }
 
@@ -291,7 +320,7 @@ MdtValue* ListStrVal::Clone() const {
   c->text_ = text_;
   c->separators_ = separators_;
   c->items_ = items_;
-  c->valid_ = valid_;
+  c->SetValid(MdtValue::IsValid());
   return c;
 }
 
@@ -429,14 +458,29 @@ const std::vector<NameValue*>& PsfComp::GetNVSeqRef() const {
   return extra_ ? extra_->nvs : kNone;
 }
 
-const String& PsfComp::GetFileNameStr() const {
+struct SharedFileName::Rep {
+  std::atomic<long> refs{1};
+  String name;
+};
+
+SharedFileName::SharedFileName(const String& name) : rep_(new Rep) { rep_->name = name; }
+SharedFileName::SharedFileName(const SharedFileName& other) : rep_(other.rep_) {
+  if (rep_) rep_->refs.fetch_add(1, std::memory_order_relaxed);
+}
+SharedFileName& SharedFileName::operator=(const SharedFileName& other) {
+  SharedFileName copy(other);
+  std::swap(rep_, copy.rep_);
+  return *this;
+}
+SharedFileName::~SharedFileName() {
+  if (rep_ && rep_->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) delete rep_;
+}
+const String& SharedFileName::Get() const {
   static const String kEmpty;
-  return file_ ? *file_ : kEmpty;
+  return rep_ ? rep_->name : kEmpty;
 }
 
-void PsfComp::SetFileName(const String& fileName) {
-  file_ = std::make_shared<const String>(fileName);
-}
+void PsfComp::SetFileName(const String& fileName) { file_ = SharedFileName(fileName); }
 
 PsfComp* PsfComp::ClonePsfComp() const {
   auto* c = new PsfComp(GetName());
@@ -744,7 +788,7 @@ int BaseParser::InitData(const String& fileName, PsfFile* file) {
   State& s = S();
   s.stream.close();
   s.filename = fileName;
-  s.sharedFilename = std::make_shared<const String>(fileName);
+  s.sharedFilename = SharedFileName(fileName);
   s.lineno = 0;
   s.numerr = 0;
   s.comment.Clear();
@@ -786,7 +830,7 @@ void BaseParser::PARSEWARN(const String& text) {
 void BaseParser::SetFileInfo(PsfComp* node) {
   if (!node) return;
   State& s = S();
-  if (!s.sharedFilename) s.sharedFilename = std::make_shared<const String>(s.filename);
+  if (!s.sharedFilename) s.sharedFilename = SharedFileName(s.filename);
   node->SetFileNameShared(s.sharedFilename);
   node->SetLineNum(s.lineno);
 }

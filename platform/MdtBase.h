@@ -4,6 +4,7 @@
 #ifndef TAVSOFTWARE_MDTBASE_H
 #define TAVSOFTWARE_MDTBASE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <map>
@@ -39,6 +40,11 @@ class TAVSW_API BaseNode {
   BaseNode(const BaseNode&) = delete;
   BaseNode& operator=(const BaseNode&) = delete;
 
+  // Nodes made while a NodeArena is open on the thread are drawn from its
+  // blocks; all others from the heap. Either way `delete` releases them.
+  static void* operator new(std::size_t size);
+  static void operator delete(void* node, std::size_t size) noexcept;
+
   // Appends `tag` (a string literal that outlives the node) to the node's
   // type-tag chain; the last one appended is the most derived.
   static void AddBaseNode(BaseNode* node, const char* tag);
@@ -47,6 +53,8 @@ class TAVSW_API BaseNode {
   // True when `tag` is any tag of the chain (exact, with case). False for null.
   static bool IsBaseNodeType(const BaseNode* node, const char* tag);
 
+  // Node types are the small enumerations of the model's sequences; they
+  // are kept in 24 bits.
   void SetNodeType(int nodeType) { nodeType_ = nodeType; }
   int GetNodeType() const { return nodeType_; }
   void SetOwner(BaseNode* owner) { owner_ = owner; }
@@ -57,7 +65,7 @@ class TAVSW_API BaseNode {
   void SetNotifyEnabled(bool enabled) { notify_ = enabled; }
   // Counts the notification and passes it to this thread's observer, if any.
   void NotifyPropertyChanged();
-  int GetNotifyCount() const { return notifyCount_; }
+  int GetNotifyCount() const;
   using NotifyObserver = void (*)(BaseNode* node, void* data);
   static void SetNotifyObserver(NotifyObserver observer, void* data);
 
@@ -72,6 +80,7 @@ class TAVSW_API BaseNode {
   struct TagChain;
 
  private:
+  friend class MdtValue;
   friend class NameValue;
   friend class PsfComp;
   // The chain is as deep as the class tree, and every node of a class has
@@ -80,14 +89,56 @@ class TAVSW_API BaseNode {
   static constexpr int kMaxTags = 6;
   const TagChain* tags_ = nullptr;
   BaseNode* owner_ = nullptr;
-  int nodeType_ = 0;
-  int notifyCount_ = 0;
-  // PsfComp's line and NameValue's flag: kept here, where the alignment of
-  // the base leaves room for them, so that a PsfComp fits a smaller block.
+  // PsfComp's line and the flags of the classes below: kept here, packed
+  // beside the node type, so that every node is four words and a PsfComp
+  // fits a smaller block. Few nodes are ever notified: their counts live
+  // in a table of their own.
   int psfLine_ = 0;
-  bool notify_ = false;
-  bool watched_ = false;
-  bool nameIndexed_ = false;
+  int nodeType_ : 24 = 0;
+  bool notify_ : 1 = false;
+  bool watched_ : 1 = false;
+  bool nameIndexed_ : 1 = false;
+  bool counted_ : 1 = false;
+  bool valid_ : 1 = true;  // MdtValue's
+};
+
+// While one is open on a thread (the readers open one for each file), the
+// nodes made on that thread are drawn from large blocks: no allocator
+// header or call per node, and a block goes back in one step when its last
+// node is destroyed, on whatever thread. Nodes outlive the arena freely.
+class TAVSW_API NodeArena {
+ public:
+  NodeArena();
+  ~NodeArena();
+  NodeArena(const NodeArena&) = delete;
+  NodeArena& operator=(const NodeArena&) = delete;
+
+ private:
+  friend class BaseNode;
+  // Room for `size` bytes of a node; null when no block can be had.
+  void* Take(size_t size);
+  NodeArena* previous_;
+  void* block_ = nullptr;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+};
+
+// A file name shared, with a count, by every node read from one file: a
+// pointer per node instead of a copy of the name.
+class TAVSW_API SharedFileName {
+ public:
+  SharedFileName() = default;
+  explicit SharedFileName(const String& name);
+  SharedFileName(const SharedFileName& other);
+  SharedFileName& operator=(const SharedFileName& other);
+  ~SharedFileName();
+  // The name; "" when none was given.
+  const String& Get() const;
+  explicit operator bool() const { return rep_ != nullptr; }
+
+ private:
+  struct Rep;
+  Rep* rep_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -107,7 +158,7 @@ class TAVSW_API MdtValue : public BaseNode {
   virtual MdtValue* Clone() const = 0;
 
  protected:
-  bool valid_ = true;
+  void SetValid(bool valid) { valid_ = valid; }
 };
 
 class TAVSW_API StrVal : public MdtValue {
@@ -299,10 +350,10 @@ class TAVSW_API PsfComp : public NameValue {
     if (extra_ || !c.IsEmpty()) Extra().comment = c;
   }
 
-  const String& GetFileNameStr() const;
-  // Plain and shared forms; a reader shares one string among all its nodes.
+  const String& GetFileNameStr() const { return file_.Get(); }
+  // Plain and shared forms; a reader shares one name among all its nodes.
   virtual void SetFileName(const String& fileName);
-  void SetFileNameShared(std::shared_ptr<const String> fileName) { file_ = std::move(fileName); }
+  void SetFileNameShared(const SharedFileName& fileName) { file_ = fileName; }
   int GetLineNum() const { return psfLine_; }
   void SetLineNum(int line) { psfLine_ = line; }
   long long GetLocInFile() const { return extra_ ? extra_->loc : 0; }
@@ -333,7 +384,7 @@ class TAVSW_API PsfComp : public NameValue {
     return *extra_;
   }
   static const Comment& NoComment();
-  std::shared_ptr<const String> file_;
+  SharedFileName file_;
   std::unique_ptr<Extras> extra_;
 };
 
@@ -477,7 +528,7 @@ class TAVSW_API BaseParser {
 
   struct State {
     String filename;
-    std::shared_ptr<const String> sharedFilename;
+    SharedFileName sharedFilename;
     int lineno = 0;
     int numerr = 0;
     Comment comment;  // the pending comment
@@ -486,7 +537,8 @@ class TAVSW_API BaseParser {
     Port::Stream stream;
   };
 
-  // Makes a fresh parse state current for its lifetime.
+  // Makes a fresh parse state current for its lifetime, and draws the
+  // nodes made meanwhile from a NodeArena of its own.
   class TAVSW_API ParseScope {
    public:
     ParseScope();
@@ -495,6 +547,7 @@ class TAVSW_API BaseParser {
     ParseScope& operator=(const ParseScope&) = delete;
 
    private:
+    NodeArena arena_;
     State* previous_;
     std::unique_ptr<State> state_;
   };
