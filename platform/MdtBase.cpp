@@ -496,23 +496,119 @@ Property::Property() { AddBaseNode(this, kPropertyTag); }
 Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, kPropertyTag); }
 Property::~Property() { ClearPsfComps(); }
 
+// The sub-components still to be made: one block of records, each a maker,
+// three lengths and the bytes of name, text and extra.
+struct Property::Later {
+  size_t size = 0;
+  size_t count = 0;
+  // Where the statement stood: kept apart from the node's own file and
+  // line, which a writer may stamp over before these are made.
+  SharedFileName file;
+  int line = 0;
+  // AssignOwner ran before they were made: they get this node as owner.
+  bool owned = false;
+  char* Bytes() { return reinterpret_cast<char*>(this + 1); }
+};
+
+namespace {
+struct LaterRecord {
+  Property::ValueMaker make;
+  uint32_t name, text, extra;
+};
+std::mutex g_laterMu;
+
+PsfComp* MakeComp(const Property::LaterPsfComp& c, const SharedFileName& file, int line) {
+  auto* comp = new PsfComp(String(c.name));
+  comp->SetFileNameShared(file);
+  comp->SetLineNum(line);
+  if (c.make) comp->SetMdtValuePtr(c.make(c.text, c.extra));
+  return comp;
+}
+}  // namespace
+
+void Property::DeleteLater(Later* later) {
+  later->~Later();
+  ::operator delete(later);
+}
+
+void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
+  if (comps.empty()) return;
+  if (!comps_.empty() || later_.load(std::memory_order_acquire)) {
+    // Some are there already: these follow them, made now.
+    MakeLaterComps();
+    for (const auto& c : comps) comps_.push_back(MakeComp(c, GetSharedFileName(), GetLineNum()));
+    return;
+  }
+  size_t size = 0;
+  for (const auto& c : comps) size += sizeof(LaterRecord) + c.name.size() + c.text.size() + c.extra.size();
+  void* mem = ::operator new(sizeof(Later) + size);
+  auto* later = new (mem) Later;
+  later->size = size;
+  later->count = comps.size();
+  later->file = GetSharedFileName();
+  later->line = GetLineNum();
+  char* out = later->Bytes();
+  for (const auto& c : comps) {
+    const LaterRecord r{c.make, static_cast<uint32_t>(c.name.size()),
+                        static_cast<uint32_t>(c.text.size()), static_cast<uint32_t>(c.extra.size())};
+    std::memcpy(out, &r, sizeof r);
+    out += sizeof r;
+    for (std::string_view part : {c.name, c.text, c.extra}) {
+      if (part.empty()) continue;  // an empty view may have no data at all
+      std::memcpy(out, part.data(), part.size());
+      out += part.size();
+    }
+  }
+  later_.store(later, std::memory_order_release);
+}
+
+void Property::MakeLaterCompsNow() const {
+  // Made once, by whichever reader comes first; a const node may be looked
+  // at from several threads. Nodes given later sub-components are never
+  // const objects, so making them here is sound.
+  std::lock_guard<std::mutex> lock(g_laterMu);
+  Later* later = later_.load(std::memory_order_relaxed);
+  if (!later) return;
+  auto* self = const_cast<Property*>(this);
+  self->comps_.reserve(later->count);
+  const char* in = later->Bytes();
+  const char* end = in + later->size;
+  while (in < end) {
+    LaterRecord r;
+    std::memcpy(&r, in, sizeof r);
+    in += sizeof r;
+    const LaterPsfComp comp{std::string_view(in, r.name), r.make,
+                            std::string_view(in + r.name, r.text),
+                            std::string_view(in + r.name + r.text, r.extra)};
+    in += r.name + r.text + r.extra;
+    PsfComp* c = MakeComp(comp, later->file, later->line);
+    if (later->owned) c->SetOwner(self);
+    self->comps_.push_back(c);
+  }
+  self->later_.store(nullptr, std::memory_order_release);
+  DeleteLater(later);
+}
+
 int Property::AddPsfComp(PsfComp* comp) {
+  MakeLaterComps();
   if (!comp) return static_cast<int>(comps_.size());
   comps_.push_back(comp);
   return static_cast<int>(comps_.size());
 }
 
 PsfComp* Property::GetPsfCompByName(const String& name) {
-  return PsfCompUtil::GetPsfCompByName(comps_, name, 0);
+  return PsfCompUtil::GetPsfCompByName(GetPsfCompSeqRef(), name, 0);
 }
 const PsfComp* Property::GetPsfCompByName(const String& name) const {
-  return PsfCompUtil::GetPsfCompByName(comps_, name, 0);
+  return PsfCompUtil::GetPsfCompByName(GetPsfCompSeqRef(), name, 0);
 }
 String Property::GetPsfCompValueStr(const String& name) const {
   const PsfComp* c = GetPsfCompByName(name);
   return c ? c->GetValueStr() : String();
 }
 void Property::ClearPsfComps() {
+  // Sub-components never made need not be made to go.
+  if (Later* later = later_.exchange(nullptr, std::memory_order_acq_rel)) DeleteLater(later);
   for (auto* c : comps_) delete c;
   comps_.clear();
 }
@@ -544,6 +640,14 @@ int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
 int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (!p) return 0;
   if (owner) p->SetOwner(owner);
+  if (Property::Later* later = p->later_.load(std::memory_order_acquire)) {
+    // Plain components, made later with this owner.
+    std::lock_guard<std::mutex> lock(g_laterMu);
+    if (p->later_.load(std::memory_order_relaxed) == later) {
+      later->owned = true;
+      return 0;
+    }
+  }
   for (auto* c : p->GetPsfCompSeqRef()) {
     c->SetOwner(p);
     if (BaseNode::IsBaseNodeType(c, kPropertyTag))

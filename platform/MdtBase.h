@@ -4,6 +4,7 @@
 #ifndef TAVSOFTWARE_MDTBASE_H
 #define TAVSOFTWARE_MDTBASE_H
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -354,6 +355,7 @@ class TAVSW_API PsfComp : public NameValue {
   // Plain and shared forms; a reader shares one name among all its nodes.
   virtual void SetFileName(const String& fileName);
   void SetFileNameShared(const SharedFileName& fileName) { file_ = fileName; }
+  const SharedFileName& GetSharedFileName() const { return file_; }
   int GetLineNum() const { return psfLine_; }
   void SetLineNum(int line) { psfLine_ = line; }
   long long GetLocInFile() const { return extra_ ? extra_->loc : 0; }
@@ -405,13 +407,44 @@ class TAVSW_API Property : public PsfComp {
   const PsfComp* GetPsfCompByName(const String& name) const;
   // Its value text; empty when absent.
   String GetPsfCompValueStr(const String& name) const;
-  PsfCompSeq& GetPsfCompSeqRef() { return comps_; }
-  const PsfCompSeq& GetPsfCompSeqRef() const { return comps_; }
+  PsfCompSeq& GetPsfCompSeqRef() {
+    MakeLaterComps();
+    return comps_;
+  }
+  const PsfCompSeq& GetPsfCompSeqRef() const {
+    MakeLaterComps();
+    return comps_;
+  }
   // Destroys every sub-component.
   void ClearPsfComps();
 
+  // A sub-component given as text. Readers of large files describe the
+  // attributes of a statement this way: most are never looked at, and text
+  // costs a fraction of a node and its value.
+  using ValueMaker = MdtValue* (*)(std::string_view text, std::string_view extra);
+  struct LaterPsfComp {
+    std::string_view name;
+    ValueMaker make;  // returns a new value; reports nothing
+    std::string_view text;
+    std::string_view extra;
+  };
+  // Gives the node these sub-components, made (the name, the value
+  // `make(text, extra)` or none when `make` is null, the node's file and
+  // line as they are now) only when its sub-components are first looked
+  // at, through any operation above, on any thread. A node that has some
+  // already gets these made at once, after them.
+  void SetPsfCompsLater(const std::vector<LaterPsfComp>& comps);
+
  private:
+  friend class PropertyUtil;
+  struct Later;
+  void MakeLaterComps() const {
+    if (later_.load(std::memory_order_acquire)) MakeLaterCompsNow();
+  }
+  void MakeLaterCompsNow() const;
+  static void DeleteLater(Later* later);
   PsfCompSeq comps_;
+  std::atomic<Later*> later_{nullptr};
 };
 
 using PropSeq = std::vector<Property*>;

@@ -104,17 +104,39 @@ ValueKind KindOfType(const String& type) {
   return ValueKind::kUnknown;
 }
 
-MdtBase::MdtValue* MakeValue(ValueKind kind, const String& text) {
+// The same as makers of sub-components given as text.
+MdtBase::MdtValue* MakeStr(std::string_view text, std::string_view) {
+  return new MdtBase::StrVal(String(text));
+}
+MdtBase::MdtValue* MakeInt(std::string_view text, std::string_view) {
+  return new MdtBase::IntVal(String(text));
+}
+MdtBase::MdtValue* MakeBool(std::string_view text, std::string_view) {
+  return new MdtBase::BoolVal(String(text));
+}
+MdtBase::MdtValue* MakeFileName(std::string_view text, std::string_view) {
+  return new MdtBase::FileNameVal(String(text));
+}
+// A list split at the characters of `separators`.
+MdtBase::MdtValue* MakeList(std::string_view text, std::string_view separators) {
+  return new MdtBase::ListStrVal(String(text), String(separators));
+}
+
+MdtBase::Property::ValueMaker MakerFor(ValueKind kind) {
   switch (kind) {
     case ValueKind::kInt:
-      return new MdtBase::IntVal(text);
+      return MakeInt;
     case ValueKind::kBool:
-      return new MdtBase::BoolVal(text);
+      return MakeBool;
     case ValueKind::kFileName:
-      return new MdtBase::FileNameVal(text);
+      return MakeFileName;
     default:
-      return new MdtBase::StrVal(text);
+      return MakeStr;
   }
+}
+
+MdtBase::MdtValue* MakeValue(ValueKind kind, const String& text) {
+  return MakerFor(kind)(text, {});
 }
 
 // The initialiser list after "PROPERTY default =": "(1, 2, 3)" or
@@ -299,59 +321,92 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
   if (name.empty()) Err("Empty PARAMETER value declaration");
   auto param = std::make_unique<Param>(String(name));
   BaseParser::SetFileInfo(param.get());
-  // One sub-component per "=" left, and one for GUI_PERMIT: the sequence is
-  // made once at its size instead of grown.
-  param->GetPsfCompSeqRef().reserve(static_cast<size_t>(std::count(rest.begin(), rest.end(), '=')) +
-                                    1);
+
+  // The attributes are gathered first and become sub-components at the end:
+  // as text, made into nodes only when somebody looks (most never are),
+  // unless a condition or value list was read into nodes already.
+  struct Attr {
+    String name, text;
+    MdtBase::Property::ValueMaker make = nullptr;
+    std::string_view extra;
+    MdtBase::PsfComp* built = nullptr;
+  };
+  // Kept for the thread, so that their strings keep their room from one
+  // statement to the next.
+  thread_local std::vector<Attr> attrs;
+  size_t count = 0;
+  auto next = [&](std::string_view attrName) -> Attr& {
+    if (count == attrs.size()) attrs.emplace_back();
+    Attr& a = attrs[count++];
+    a.name.assign(attrName);
+    a.text.clear();
+    a.make = nullptr;
+    a.extra = {};
+    a.built = nullptr;
+    return a;
+  };
+  constexpr size_t kNone = static_cast<size_t>(-1);
+  size_t defaultAt = kNone, permitAt = kNone;
+  bool guiPermit = false, anyBuilt = false;
 
   String type;
   bool haveType = false;
   String defaultText;
-  MdtBase::PsfComp* defaultComp = nullptr;
   while (!rest.empty()) {
     std::string_view attr = BaseUtils::GetWordTillChar(rest, '=');
-    MdtBase::PsfComp* comp = NewComp(attr, nullptr);
-    param->AddPsfComp(comp);
+    Attr& a = next(attr);
     if (HasKeyword(attr, "RANGE")) {
       String text = QuotesToBlanks(SkipLeading(BaseUtils::GetWordTillChar(rest, ')'), '('));
-      comp->SetMdtValuePtr(new MdtBase::ListStrVal(String(BaseUtils::TrimLeadingView(text)), ","));
+      a.text.assign(BaseUtils::TrimLeadingView(text));
+      a.make = MakeList;
+      a.extra = ",";
       SkipComma(rest);
     } else if (HasKeyword(attr, "DEP")) {
-      comp->SetMdtValuePtr(ReadDepList(rest));
+      a.built = NewComp(attr, ReadDepList(rest));
+      anyBuilt = true;
       SkipComma(rest);
     } else if (HasKeyword(attr, "VALUES")) {
-      comp->SetMdtValuePtr(ReadValuesList(rest, format));
+      a.built = NewComp(attr, ReadValuesList(rest, format));
+      anyBuilt = true;
       SkipComma(rest);
     } else if (HasKeyword(attr, "DESC") || HasKeyword(attr, "STATE_DESC")) {
       std::string_view text = BaseUtils::GetWordSurroundedByChar(rest, '"', ',');
-      comp->SetMdtValuePtr(new MdtBase::StrVal(String(BaseUtils::TrimLeadingView(text))));
+      a.text.assign(BaseUtils::TrimLeadingView(text));
+      a.make = MakeStr;
     } else if (HasKeyword(attr, "TYPE")) {
       type = PlainValue(rest);
       haveType = true;
-      comp->SetMdtValuePtr(new MdtBase::StrVal(type));
+      a.text = type;
+      a.make = MakeStr;
     } else if (HasKeyword(attr, "DEFAULT")) {
+      // Typed once the TYPE is known; an earlier DEFAULT stays without value.
       defaultText = PlainValue(rest);
-      defaultComp = comp;  // typed once the TYPE is known
+      defaultAt = count - 1;
     } else if (HasKeyword(attr, "REQUIRES_INTERFACE")) {
       String text = PlainValue(rest);
-      comp->SetMdtValuePtr(new MdtBase::ListStrVal(String(StripParens(text, '(', ')')), ","));
+      a.text.assign(StripParens(text, '(', ')'));
+      a.make = MakeList;
+      a.extra = ",";
     } else {
-      comp->SetMdtValuePtr(new MdtBase::StrVal(PlainValue(rest)));
+      a.text = PlainValue(rest);
+      a.make = MakeStr;
+      if (permitAt == kNone && EqNoCase(attr, "PERMIT")) permitAt = count - 1;
     }
+    if (EqNoCase(attr, "GUI_PERMIT")) guiPermit = true;
   }
 
-  if (!param->GetPsfCompByName("GUI_PERMIT")) {
-    if (const MdtBase::PsfComp* permit = param->GetPsfCompByName("PERMIT")) {
-      String value = permit->GetValueStr();
-      const char* gui = "";
-      if (value.EqualsNoCase("none"))
-        gui = "NONE";
-      else if (value.EqualsNoCase("tool"))
-        gui = "ADVANCED_USER";
-      else if (value.EqualsNoCase("user"))
-        gui = "ALL_USERS";
-      param->AddPsfComp(NewComp("GUI_PERMIT", new MdtBase::StrVal(String(gui))));
-    }
+  if (!guiPermit && permitAt != kNone) {
+    const String& value = attrs[permitAt].text;
+    const char* gui = "";
+    if (value.EqualsNoCase("none"))
+      gui = "NONE";
+    else if (value.EqualsNoCase("tool"))
+      gui = "ADVANCED_USER";
+    else if (value.EqualsNoCase("user"))
+      gui = "ALL_USERS";
+    Attr& g = next("GUI_PERMIT");
+    g.text = gui;
+    g.make = MakeStr;
   }
 
   if (!haveType) type = "string";
@@ -359,7 +414,25 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
   if (kind == ValueKind::kUnknown)
     BaseParser::PARSEWARN("Unknown Data type " + type + " specified. Assuming string");
   param->SetMdtValuePtr(MakeValue(kind, defaultText));
-  if (defaultComp) defaultComp->SetMdtValuePtr(MakeValue(kind, defaultText));
+  if (defaultAt != kNone) {
+    attrs[defaultAt].text = defaultText;
+    attrs[defaultAt].make = MakerFor(kind);
+  }
+
+  if (anyBuilt) {
+    param->GetPsfCompSeqRef().reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+      const Attr& a = attrs[i];
+      param->AddPsfComp(a.built ? a.built
+                                : NewComp(a.name, a.make ? a.make(a.text, a.extra) : nullptr));
+    }
+  } else {
+    thread_local std::vector<MdtBase::Property::LaterPsfComp> later;
+    later.clear();
+    for (size_t i = 0; i < count; ++i)
+      later.push_back({attrs[i].name, attrs[i].make, attrs[i].text, attrs[i].extra});
+    param->SetPsfCompsLater(later);
+  }
   return param;
 }
 
