@@ -521,7 +521,7 @@ PsfComp* MakeComp(const Property::LaterPsfComp& c, const SharedFileName& file, i
   auto* comp = new PsfComp(String(c.name));
   comp->SetFileNameShared(file);
   comp->SetLineNum(line);
-  if (c.make) comp->SetMdtValuePtr(c.make(c.text, c.extra));
+  if (c.make) comp->SetMdtValuePtr(c.make(*comp, c.text, c.extra));
   return comp;
 }
 }  // namespace

@@ -421,7 +421,9 @@ class TAVSW_API Property : public PsfComp {
   // A sub-component given as text. Readers of large files describe the
   // attributes of a statement this way: most are never looked at, and text
   // costs a fraction of a node and its value.
-  using ValueMaker = MdtValue* (*)(std::string_view text, std::string_view extra);
+  // `comp` is the sub-component the value is made for, named and placed.
+  using ValueMaker = MdtValue* (*)(const PsfComp& comp, std::string_view text,
+                                   std::string_view extra);
   struct LaterPsfComp {
     std::string_view name;
     ValueMaker make;  // returns a new value; reports nothing
@@ -429,7 +431,7 @@ class TAVSW_API Property : public PsfComp {
     std::string_view extra;
   };
   // Gives the node these sub-components, made (the name, the value
-  // `make(text, extra)` or none when `make` is null, the node's file and
+  // `make(comp, text, extra)` or none when `make` is null, the node's file and
   // line as they are now) only when its sub-components are first looked
   // at, through any operation above, on any thread. A node that has some
   // already gets these made at once, after them.

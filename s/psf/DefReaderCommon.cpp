@@ -40,53 +40,66 @@ String PlainValue(std::string_view& rest) {
   return String(BaseUtils::TrimView(v));
 }
 
-// The condition list of a parameter's "dep" attribute: "(a = 1, b = 2)".
-MdtBase::ListPsfCompVal* ReadDepList(std::string_view& rest) {
-  auto* list = new MdtBase::ListPsfCompVal();
-  std::string_view body = SkipLeading(BaseUtils::GetWordTillChar(rest, ')'), '(');
+// The name = value pairs of a "dep" or "values" list, checked (each fault
+// reported once, while reading) and kept as text: "name=value" lines.
+String PairsText(std::string_view body, const char* nameMissing, const char* valueMissing) {
+  String pairs;
   while (!body.empty()) {
     std::string_view item = BaseUtils::GetWordTillChar(body, ',');
     if (item.empty()) continue;
     std::string_view name = BaseUtils::GetWordTillChar(item, '=');
     std::string_view value = BaseUtils::TrimView(item);
     if (name.empty()) {
-      Err("Condition name for \"dep\" keyword is not specified. Usge : \"dep = (<cname1> = "
-          "<cval1>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"");
+      Err(nameMissing);
       continue;
     }
     if (value.empty()) {
-      Err("Condition value for \"dep\" keyword is not specified. Usge : \"dep = (<cname> = "
-          "<cval>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"");
+      Err(valueMissing);
       continue;
     }
-    list->Add(NewComp(name, new MdtBase::StrVal(String(value))));
+    // Neither part can hold a line break: the pairs stay apart.
+    pairs.append(name).append(1, '=').append(value).append(1, '\n');
   }
-  return list;
+  return pairs;
+}
+
+// The condition list of a parameter's "dep" attribute: "(a = 1, b = 2)".
+String ReadDepList(std::string_view& rest) {
+  std::string_view body = SkipLeading(BaseUtils::GetWordTillChar(rest, ')'), '(');
+  return PairsText(body,
+                   "Condition name for \"dep\" keyword is not specified. Usge : \"dep = (<cname1> = "
+                   "<cval1>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"",
+                   "Condition value for \"dep\" keyword is not specified. Usge : \"dep = (<cname> = "
+                   "<cval>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"");
 }
 
 // The enumeration of a parameter's "values" attribute: "(a = 1, b = 2)".
-MdtBase::ListPsfCompVal* ReadValuesList(std::string_view& rest, DefFormat format) {
-  auto* list = new MdtBase::ListPsfCompVal();
+String ReadValuesList(std::string_view& rest, DefFormat format) {
   String text = QuotesToBlanks(SkipLeading(BaseUtils::GetWordTillChar(rest, ')'), '('));
-  std::string_view body = BaseUtils::TrimView(text);
-  while (!body.empty()) {
-    std::string_view item = BaseUtils::GetWordTillChar(body, ',');
-    if (item.empty()) continue;
-    std::string_view name = BaseUtils::GetWordTillChar(item, '=');
-    std::string_view value = BaseUtils::TrimView(item);
-    if (name.empty()) {
-      Err(format == DefFormat::kMdd ? "Nameless VALUES pair"
-                                    : "Nameless Enum name-value pair. Usage : \"enum = "
-                                      "(\"name1\"=value1, ...)\"");
-      continue;
-    }
-    if (value.empty()) {
-      Err(format == DefFormat::kMdd ? "Value not specified for VALUES pair"
-                                    : "Value not specified for Enum name-value pair. Usage : "
-                                      "\"enum = (\"name1\"=value1, ...)\"");
-      continue;
-    }
-    list->Add(NewComp(name, new MdtBase::StrVal(String(value))));
+  const bool mdd = format == DefFormat::kMdd;
+  return PairsText(BaseUtils::TrimView(text),
+                   mdd ? "Nameless VALUES pair"
+                       : "Nameless Enum name-value pair. Usage : \"enum = "
+                         "(\"name1\"=value1, ...)\"",
+                   mdd ? "Value not specified for VALUES pair"
+                       : "Value not specified for Enum name-value pair. Usage : "
+                         "\"enum = (\"name1\"=value1, ...)\"");
+}
+
+// The list of such pairs, each a component where the list stands.
+MdtBase::MdtValue* MakePairs(const MdtBase::PsfComp& at, std::string_view pairs,
+                             std::string_view) {
+  auto* list = new MdtBase::ListPsfCompVal();
+  while (!pairs.empty()) {
+    const size_t end = pairs.find('\n');
+    std::string_view pair = pairs.substr(0, end);
+    pairs = end == std::string_view::npos ? std::string_view() : pairs.substr(end + 1);
+    const size_t eq = pair.find('=');
+    auto* comp = new MdtBase::PsfComp(String(pair.substr(0, eq)));
+    comp->SetFileNameShared(at.GetSharedFileName());
+    comp->SetLineNum(at.GetLineNum());
+    comp->SetMdtValuePtr(new MdtBase::StrVal(String(pair.substr(eq + 1))));
+    list->Add(comp);
   }
   return list;
 }
@@ -105,20 +118,21 @@ ValueKind KindOfType(const String& type) {
 }
 
 // The same as makers of sub-components given as text.
-MdtBase::MdtValue* MakeStr(std::string_view text, std::string_view) {
+MdtBase::MdtValue* MakeStr(const MdtBase::PsfComp&, std::string_view text, std::string_view) {
   return new MdtBase::StrVal(String(text));
 }
-MdtBase::MdtValue* MakeInt(std::string_view text, std::string_view) {
+MdtBase::MdtValue* MakeInt(const MdtBase::PsfComp&, std::string_view text, std::string_view) {
   return new MdtBase::IntVal(String(text));
 }
-MdtBase::MdtValue* MakeBool(std::string_view text, std::string_view) {
+MdtBase::MdtValue* MakeBool(const MdtBase::PsfComp&, std::string_view text, std::string_view) {
   return new MdtBase::BoolVal(String(text));
 }
-MdtBase::MdtValue* MakeFileName(std::string_view text, std::string_view) {
+MdtBase::MdtValue* MakeFileName(const MdtBase::PsfComp&, std::string_view text, std::string_view) {
   return new MdtBase::FileNameVal(String(text));
 }
 // A list split at the characters of `separators`.
-MdtBase::MdtValue* MakeList(std::string_view text, std::string_view separators) {
+MdtBase::MdtValue* MakeList(const MdtBase::PsfComp&, std::string_view text,
+                            std::string_view separators) {
   return new MdtBase::ListStrVal(String(text), String(separators));
 }
 
@@ -136,7 +150,16 @@ MdtBase::Property::ValueMaker MakerFor(ValueKind kind) {
 }
 
 MdtBase::MdtValue* MakeValue(ValueKind kind, const String& text) {
-  return MakerFor(kind)(text, {});
+  switch (kind) {
+    case ValueKind::kInt:
+      return new MdtBase::IntVal(text);
+    case ValueKind::kBool:
+      return new MdtBase::BoolVal(text);
+    case ValueKind::kFileName:
+      return new MdtBase::FileNameVal(text);
+    default:
+      return new MdtBase::StrVal(text);
+  }
 }
 
 // The initialiser list after "PROPERTY default =": "(1, 2, 3)" or
@@ -322,14 +345,13 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
   auto param = std::make_unique<Param>(String(name));
   BaseParser::SetFileInfo(param.get());
 
-  // The attributes are gathered first and become sub-components at the end:
-  // as text, made into nodes only when somebody looks (most never are),
-  // unless a condition or value list was read into nodes already.
+  // The attributes are checked and gathered first and become
+  // sub-components at the end, as text: they are made into nodes only when
+  // somebody looks, and most never are.
   struct Attr {
     String name, text;
     MdtBase::Property::ValueMaker make = nullptr;
     std::string_view extra;
-    MdtBase::PsfComp* built = nullptr;
   };
   // Kept for the thread, so that their strings keep their room from one
   // statement to the next.
@@ -342,12 +364,11 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
     a.text.clear();
     a.make = nullptr;
     a.extra = {};
-    a.built = nullptr;
     return a;
   };
   constexpr size_t kNone = static_cast<size_t>(-1);
   size_t defaultAt = kNone, permitAt = kNone;
-  bool guiPermit = false, anyBuilt = false;
+  bool guiPermit = false;
 
   String type;
   bool haveType = false;
@@ -362,12 +383,12 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
       a.extra = ",";
       SkipComma(rest);
     } else if (HasKeyword(attr, "DEP")) {
-      a.built = NewComp(attr, ReadDepList(rest));
-      anyBuilt = true;
+      a.text = ReadDepList(rest);
+      a.make = MakePairs;
       SkipComma(rest);
     } else if (HasKeyword(attr, "VALUES")) {
-      a.built = NewComp(attr, ReadValuesList(rest, format));
-      anyBuilt = true;
+      a.text = ReadValuesList(rest, format);
+      a.make = MakePairs;
       SkipComma(rest);
     } else if (HasKeyword(attr, "DESC") || HasKeyword(attr, "STATE_DESC")) {
       std::string_view text = BaseUtils::GetWordSurroundedByChar(rest, '"', ',');
@@ -419,20 +440,11 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
     attrs[defaultAt].make = MakerFor(kind);
   }
 
-  if (anyBuilt) {
-    param->GetPsfCompSeqRef().reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-      const Attr& a = attrs[i];
-      param->AddPsfComp(a.built ? a.built
-                                : NewComp(a.name, a.make ? a.make(a.text, a.extra) : nullptr));
-    }
-  } else {
-    thread_local std::vector<MdtBase::Property::LaterPsfComp> later;
-    later.clear();
-    for (size_t i = 0; i < count; ++i)
-      later.push_back({attrs[i].name, attrs[i].make, attrs[i].text, attrs[i].extra});
-    param->SetPsfCompsLater(later);
-  }
+  thread_local std::vector<MdtBase::Property::LaterPsfComp> later;
+  later.clear();
+  for (size_t i = 0; i < count; ++i)
+    later.push_back({attrs[i].name, attrs[i].make, attrs[i].text, attrs[i].extra});
+  param->SetPsfCompsLater(later);
   return param;
 }
 
