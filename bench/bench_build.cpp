@@ -4,7 +4,6 @@
 // and the heap the model holds; the cost should grow linearly with the
 // number of peripherals.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <stdlib.h>
 
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "HeapInUse.h"
 #include "HwDbFile.h"
 #include "Port.h"
 #include "SwRTClass.h"
@@ -127,13 +127,13 @@ void BM_BuildFromFiles(benchmark::State& state) {
   size_t heap = 0;
   int errors = 0;
   for (auto _ : state) {
-    const size_t before = ::mallinfo2().uordblks;
+    const size_t before = HeapInUse();
     SwReposMan man(false);
     man.AddSwRepos(Space().Repo(), 0);
     int hwErrors = 0;
     auto hw = TavHwDb::HwDbFile::Read(hwFile, hwErrors);
     std::unique_ptr<SwRTClass> model(SwRTUtil::CreateSwRTObject(hw, mss.c_str(), man, errors, nullptr));
-    heap = ::mallinfo2().uordblks - before;
+    heap = HeapInUse() - before;
     benchmark::DoNotOptimize(model.get());
   }
   Port_MsgManData::SetSink(previous);

@@ -4,11 +4,11 @@
 // Both must grow linearly: time per item and heap per input byte stay flat
 // as the size doubles.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <memory>
 #include <string>
 
+#include "HeapInUse.h"
 #include "ArrayInst.h"
 #include "DrvInst.h"
 #include "Interface.h"
@@ -19,7 +19,6 @@ namespace {
 
 using TavSoftware::String;
 
-size_t HeapInUse() { return ::mallinfo2().uordblks; }
 
 void BM_AddParameters(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));

@@ -2,7 +2,6 @@
 // files, beside the time to read the same bytes and split them into lines.
 // The ratio of the two says how much the readers add to plain I/O.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "HeapInUse.h"
 #include "Mdd.h"
 #include "Mld.h"
 #include "Mss.h"
@@ -156,11 +156,6 @@ double LinesSeconds(const std::string& path) {
   return best;
 }
 
-// Bytes the allocator hands out at the moment.
-size_t HeapInUse() {
-  const struct mallinfo2 m = ::mallinfo2();
-  return m.uordblks + m.hblkhd;  // large blocks are mapped apart from the heap
-}
 
 template <class File, class Reader>
 void Parse(benchmark::State& state, const std::string& path) {

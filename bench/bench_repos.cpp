@@ -1,7 +1,6 @@
 // Repository scanning, core lookups and reading every definition file over a
 // generated repository of 5,000 cores.
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <stdlib.h>
 
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HeapInUse.h"
 #include "Port.h"
 #include "SwCore.h"
 #include "SwRepos.h"
@@ -104,7 +104,6 @@ bool ScanIsLazyAndComplete(SwReposMan& man, benchmark::State& state) {
 }
 
 // Bytes the allocator hands out at the moment.
-size_t HeapInUse() { return ::mallinfo2().uordblks; }
 
 void BM_Scan(benchmark::State& state) {
   Repo();

@@ -114,14 +114,41 @@ class TAVSW_API NodeArena {
   NodeArena(const NodeArena&) = delete;
   NodeArena& operator=(const NodeArena&) = delete;
 
+  // Room for `size` bytes from the thread's open arena, else from the heap;
+  // never null (std::bad_alloc as operator new). Release takes it back from
+  // whichever it came from, on any thread; `size` is the size asked for.
+  static void* Allocate(size_t size);
+  static void Release(void* p, size_t size) noexcept;
+
  private:
-  friend class BaseNode;
   // Room for `size` bytes of a node; null when no block can be had.
   void* Take(size_t size);
   NodeArena* previous_;
   void* block_ = nullptr;
   char* next_ = nullptr;
   char* end_ = nullptr;
+};
+
+// The private parts of numerous nodes derive from this, so that they are
+// drawn from the same blocks as their nodes.
+struct TAVSW_API ArenaObject {
+  static void* operator new(std::size_t size) { return NodeArena::Allocate(size); }
+  static void operator delete(void* p, std::size_t size) noexcept { NodeArena::Release(p, size); }
+};
+
+// A standard allocator over NodeArena, for the containers of such parts.
+template <class T>
+struct ArenaAllocator {
+  using value_type = T;
+  ArenaAllocator() = default;
+  template <class U>
+  ArenaAllocator(const ArenaAllocator<U>&) {}
+  T* allocate(size_t n) { return static_cast<T*>(NodeArena::Allocate(n * sizeof(T))); }
+  void deallocate(T* p, size_t n) noexcept { NodeArena::Release(p, n * sizeof(T)); }
+  template <class U>
+  bool operator==(const ArenaAllocator<U>&) const {
+    return true;
+  }
 };
 
 // A file name shared, with a count, by every node read from one file: a

@@ -140,13 +140,16 @@ void* NodeArena::Take(size_t size) {
   return p;
 }
 
-void* BaseNode::operator new(std::size_t size) {
-  if (t_arena && size <= kLargest)
+void* NodeArena::Allocate(size_t size) {
+  if (t_arena && size <= kLargest && size > 0)
     if (void* p = t_arena->Take(size)) return p;
   return ::operator new(size);
 }
 
-void BaseNode::operator delete(void* p, std::size_t size) noexcept {
+void* BaseNode::operator new(std::size_t size) { return NodeArena::Allocate(size); }
+void BaseNode::operator delete(void* p, std::size_t size) noexcept { NodeArena::Release(p, size); }
+
+void NodeArena::Release(void* p, size_t size) noexcept {
   if (!p) return;
   if (InTable(reinterpret_cast<uintptr_t>(p))) {
     // A dead node's bytes stay poisoned until its whole block goes.

@@ -71,7 +71,7 @@ class PropSeqSet {
   int first_;
   int last_;
   bool single_;
-  std::vector<MdtBase::PropSeq> seqs_;
+  std::vector<MdtBase::PropSeq, MdtBase::ArenaAllocator<MdtBase::PropSeq>> seqs_;
   // Made on the first lookup in a long sequence; most containers never
   // need one.
   mutable std::unique_ptr<std::vector<NameIndex>> index_;
