@@ -11,6 +11,7 @@
 #include <deque>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <mutex>
 #include <unordered_map>
 #include <ostream>
@@ -77,6 +78,7 @@ constexpr const char kValueTag[] = "MdtBas_MdtValue";
 constexpr const char kNameValueTag[] = "MdtBas_NameValue";
 constexpr const char kPsfCompTag[] = "MdtBas_PsfComp";
 constexpr const char kPropertyTag[] = "MdtBas_Property";
+constexpr const char kStrValTag[] = "MdtBas_StrVal";
 constexpr const char* kKnownTags[] = {kValueTag, kNameValueTag, kPsfCompTag, kPropertyTag};
 
 unsigned KnownBits(const char* tag) {
@@ -187,7 +189,7 @@ void BaseNode::SetNotifyObserver(NotifyObserver observer, void* data) {
 MdtValue::MdtValue() { AddBaseNode(this, kValueTag); }
 MdtValue::~MdtValue() = default;
 
-StrVal::StrVal() { AddBaseNode(this, "MdtBas_StrVal"); }
+StrVal::StrVal() { AddBaseNode(this, kStrValTag); }
 StrVal::StrVal(const String& text) : StrVal() { text_ = text; }
 int StrVal::SetValue(const String& text) {
   text_ = text;
@@ -419,6 +421,14 @@ int NameValue::SetValueStr(const String& text) {
   return value_->SetValue(text);
 }
 
+void NameValue::SetStrVal(const String& text) {
+  if (value_ && std::strcmp(GetBaseNode(value_), kStrValTag) == 0) {
+    value_->SetValue(text);
+    return;
+  }
+  SetMdtValuePtr(new StrVal(text));
+}
+
 void NameValue::SetMdtValuePtr(MdtValue* value) {
   if (value == value_) return;
   delete value_;
@@ -533,10 +543,10 @@ void Property::DeleteLater(Later* later) {
 
 void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
   if (comps.empty()) return;
-  if (!comps_.empty() || later_.load(std::memory_order_acquire)) {
+  if (subs_.load(std::memory_order_acquire) != 0) {
     // Some are there already: these follow them, made now.
-    MakeLaterComps();
-    for (const auto& c : comps) comps_.push_back(MakeComp(c, GetSharedFileName(), GetLineNum()));
+    PsfCompSeq& seq = GetPsfCompSeqRef();
+    for (const auto& c : comps) seq.push_back(MakeComp(c, GetSharedFileName(), GetLineNum()));
     return;
   }
   size_t size = 0;
@@ -559,7 +569,7 @@ void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
       out += part.size();
     }
   }
-  later_.store(later, std::memory_order_release);
+  subs_.store(reinterpret_cast<uintptr_t>(later) | kLaterBit, std::memory_order_release);
 }
 
 void Property::MakeLaterCompsNow() const {
@@ -567,10 +577,12 @@ void Property::MakeLaterCompsNow() const {
   // at from several threads. Nodes given later sub-components are never
   // const objects, so making them here is sound.
   std::lock_guard<std::mutex> lock(g_laterMu);
-  Later* later = later_.load(std::memory_order_relaxed);
-  if (!later) return;
+  const uintptr_t v = subs_.load(std::memory_order_relaxed);
+  if (!(v & kLaterBit)) return;
+  auto* later = reinterpret_cast<Later*>(v & ~kLaterBit);
   auto* self = const_cast<Property*>(this);
-  self->comps_.reserve(later->count);
+  auto seq = std::make_unique<PsfCompSeq>();
+  seq->reserve(later->count);
   const char* in = later->Bytes();
   const char* end = in + later->size;
   while (in < end) {
@@ -583,34 +595,68 @@ void Property::MakeLaterCompsNow() const {
     in += r.name + r.text + r.extra;
     PsfComp* c = MakeComp(comp, later->file, later->line);
     if (later->owned) c->SetOwner(self);
-    self->comps_.push_back(c);
+    seq->push_back(c);
   }
-  self->later_.store(nullptr, std::memory_order_release);
+  self->subs_.store(reinterpret_cast<uintptr_t>(seq.release()), std::memory_order_release);
   DeleteLater(later);
 }
 
+PsfCompSeq* Property::Seq() const {
+  uintptr_t v = subs_.load(std::memory_order_acquire);
+  if (v & kLaterBit) {
+    MakeLaterCompsNow();
+    v = subs_.load(std::memory_order_acquire);
+  }
+  return reinterpret_cast<PsfCompSeq*>(v);
+}
+
+PsfCompSeq& Property::GetPsfCompSeqRef() {
+  if (PsfCompSeq* seq = Seq()) return *seq;
+  // Callers may fill the sequence they are handed.
+  auto* seq = new PsfCompSeq();
+  subs_.store(reinterpret_cast<uintptr_t>(seq), std::memory_order_release);
+  return *seq;
+}
+
+const PsfCompSeq& Property::GetPsfCompSeqRef() const {
+  static const PsfCompSeq kNone;
+  const PsfCompSeq* seq = Seq();
+  return seq ? *seq : kNone;
+}
+
 int Property::AddPsfComp(PsfComp* comp) {
-  MakeLaterComps();
-  if (!comp) return static_cast<int>(comps_.size());
-  comps_.push_back(comp);
-  return static_cast<int>(comps_.size());
+  if (!comp) {
+    const PsfCompSeq* seq = Seq();
+    return seq ? static_cast<int>(seq->size()) : 0;
+  }
+  PsfCompSeq& seq = GetPsfCompSeqRef();
+  seq.push_back(comp);
+  return static_cast<int>(seq.size());
 }
 
 PsfComp* Property::GetPsfCompByName(const String& name) {
-  return PsfCompUtil::GetPsfCompByName(GetPsfCompSeqRef(), name, 0);
+  const PsfCompSeq* seq = Seq();
+  return seq ? PsfCompUtil::GetPsfCompByName(*seq, name, 0) : nullptr;
 }
 const PsfComp* Property::GetPsfCompByName(const String& name) const {
-  return PsfCompUtil::GetPsfCompByName(GetPsfCompSeqRef(), name, 0);
+  const PsfCompSeq* seq = Seq();
+  return seq ? PsfCompUtil::GetPsfCompByName(*seq, name, 0) : nullptr;
 }
 String Property::GetPsfCompValueStr(const String& name) const {
   const PsfComp* c = GetPsfCompByName(name);
   return c ? c->GetValueStr() : String();
 }
 void Property::ClearPsfComps() {
+  const uintptr_t v = subs_.exchange(0, std::memory_order_acq_rel);
+  if (!v) return;
   // Sub-components never made need not be made to go.
-  if (Later* later = later_.exchange(nullptr, std::memory_order_acq_rel)) DeleteLater(later);
-  for (auto* c : comps_) delete c;
-  comps_.clear();
+  if (v & kLaterBit) {
+    DeleteLater(reinterpret_cast<Later*>(v & ~kLaterBit));
+    return;
+  }
+  auto* seq = reinterpret_cast<PsfCompSeq*>(v);
+  for (auto* c : *seq) delete c;
+  delete seq;
 }
 
 PsfFile::PsfFile() { AddBaseNode(this, "MdtBas_PsfFile"); }
@@ -640,15 +686,16 @@ int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
 int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (!p) return 0;
   if (owner) p->SetOwner(owner);
-  if (Property::Later* later = p->later_.load(std::memory_order_acquire)) {
+  if (p->subs_.load(std::memory_order_acquire) & Property::kLaterBit) {
     // Plain components, made later with this owner.
     std::lock_guard<std::mutex> lock(g_laterMu);
-    if (p->later_.load(std::memory_order_relaxed) == later) {
-      later->owned = true;
+    const uintptr_t v = p->subs_.load(std::memory_order_relaxed);
+    if (v & Property::kLaterBit) {
+      reinterpret_cast<Property::Later*>(v & ~Property::kLaterBit)->owned = true;
       return 0;
     }
   }
-  for (auto* c : p->GetPsfCompSeqRef()) {
+  for (auto* c : std::as_const(*p).GetPsfCompSeqRef()) {
     c->SetOwner(p);
     if (BaseNode::IsBaseNodeType(c, kPropertyTag))
       AssignOwner(static_cast<Property*>(c), nullptr);

@@ -344,6 +344,9 @@ class TAVSW_API NameValue : public BaseNode {
   MdtValue* GetMdtValuePtr() const { return value_; }
   // Takes ownership of `value` (null clears); the previous value is destroyed.
   void SetMdtValuePtr(MdtValue* value);
+  // Gives the node a plain StrVal holding `text`: the one it has, when its
+  // value is exactly that, else a new one in place of what it had.
+  void SetStrVal(const String& text);
 
  private:
   static void NoteRename();
@@ -403,7 +406,7 @@ class TAVSW_API PsfComp : public NameValue {
  private:
   // What few nodes carry: a comment, a location, name-value entries. Made on
   // first use, so that the many nodes without them stay small.
-  struct Extras {
+  struct Extras : ArenaObject {
     Comment comment;
     long long loc = 0;
     std::vector<NameValue*> nvs;  // owned
@@ -434,14 +437,8 @@ class TAVSW_API Property : public PsfComp {
   const PsfComp* GetPsfCompByName(const String& name) const;
   // Its value text; empty when absent.
   String GetPsfCompValueStr(const String& name) const;
-  PsfCompSeq& GetPsfCompSeqRef() {
-    MakeLaterComps();
-    return comps_;
-  }
-  const PsfCompSeq& GetPsfCompSeqRef() const {
-    MakeLaterComps();
-    return comps_;
-  }
+  PsfCompSeq& GetPsfCompSeqRef();
+  const PsfCompSeq& GetPsfCompSeqRef() const;
   // Destroys every sub-component.
   void ClearPsfComps();
 
@@ -467,13 +464,15 @@ class TAVSW_API Property : public PsfComp {
  private:
   friend class PropertyUtil;
   struct Later;
-  void MakeLaterComps() const {
-    if (later_.load(std::memory_order_acquire)) MakeLaterCompsNow();
-  }
+  // The sub-components: none (0), a PsfCompSeq*, or with the low bit set
+  // those still to be made (a Later*). One word for the many nodes that
+  // have none.
+  static constexpr uintptr_t kLaterBit = 1;
+  // The sequence after making what was left for later; null when none.
+  PsfCompSeq* Seq() const;
   void MakeLaterCompsNow() const;
   static void DeleteLater(Later* later);
-  PsfCompSeq comps_;
-  std::atomic<Later*> later_{nullptr};
+  std::atomic<uintptr_t> subs_{0};
 };
 
 using PropSeq = std::vector<Property*>;

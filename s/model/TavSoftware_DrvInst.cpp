@@ -175,7 +175,7 @@ void DrvInst::SetName(const String& name) {
     p = new Param(kNameParam);
     imp_->seqs.Add(PARAMETERS, p);
   }
-  p->SetMdtValuePtr(new MdtBase::StrVal(name));
+  p->SetStrVal(name);
   Announce();
 }
 

@@ -140,7 +140,7 @@ void LibInst::SetName(const String& name) {
     p = new Param(imp_->nameParam);
     imp_->seqs.Add(PARAMETERS, p);
   }
-  p->SetMdtValuePtr(new MdtBase::StrVal(name));
+  p->SetStrVal(name);
 }
 
 void LibInst::SetBaseNodePtr(int nodeType, MdtBase::BaseNode* node) {
