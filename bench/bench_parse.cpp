@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -24,7 +26,7 @@ using TavSoftware::String;
 
 namespace {
 
-constexpr size_t kTargetBytes = 8u << 20;
+constexpr size_t kTargetBytes = 10u << 20;
 
 // A driver definition of every statement kind, repeated until it is big.
 std::string MakeMdd() {
@@ -53,6 +55,21 @@ std::string MakeMdd() {
     s += "    PROPERTY default = ((1, 2), (3, 4), (5, 6));\n";
     s += "    PARAM name = col_a, TYPE = int;\n";
     s += "  END ARRAY\n";
+  }
+  s += "END DRIVER\n";
+  return s;
+}
+
+// Parameters only, each with a default, a type, a four-value range, a
+// quoted description and a permission: the shape of large driver files.
+std::string MakeMddParams() {
+  std::string s =
+      "OPTION psf_version = 2.1;\nBEGIN DRIVER params\n"
+      "  OPTION supported_peripherals = (p_a p_b);\n";
+  for (size_t i = 0; s.size() < kTargetBytes; ++i) {
+    std::string n = std::to_string(i);
+    s += "  PARAM name = C_PARAM_" + n + ", DEFAULT = " + n + ", TYPE = int, RANGE = (0, 1, 2, " +
+         n + "), DESC = \"Parameter number " + n + " of the driver\", PERMIT = user;\n";
   }
   s += "END DRIVER\n";
   return s;
@@ -99,15 +116,21 @@ std::string MakeMss() {
 }
 
 struct Files {
-  std::string dir, mdd, mld, mss;
+  std::string dir, mdd, mddParams, mld, mss;
   Files() {
     dir = (fs::temp_directory_path() / ("tavsw_bench_" + std::to_string(::getpid()))).string();
     fs::create_directories(dir);
     mdd = Write("big_v2_1_0.mdd", MakeMdd());
+    mddParams = Write("params_v2_1_0.mdd", MakeMddParams());
     mld = Write("big_v2_1_0.mld", MakeMld());
     mss = Write("big.mss", MakeMss());
   }
+  // With TAVSW_BENCH_KEEP set the files stay, for timing the tool on them.
   ~Files() {
+    if (std::getenv("TAVSW_BENCH_KEEP")) {
+      std::fprintf(stderr, "bench_parse: files kept in %s\n", dir.c_str());
+      return;
+    }
     std::error_code ec;
     fs::remove_all(dir, ec);
   }
@@ -196,6 +219,10 @@ void BM_ReadLines_Mdd(benchmark::State& s) { ReadLines(s, TheFiles().mdd); }
 void BM_ParseMdd(benchmark::State& s) {
   Parse<TavSoftware::Mdd, TavSoftware::ParseMdd>(s, TheFiles().mdd);
 }
+void BM_ReadLines_MddParams(benchmark::State& s) { ReadLines(s, TheFiles().mddParams); }
+void BM_ParseMddParams(benchmark::State& s) {
+  Parse<TavSoftware::Mdd, TavSoftware::ParseMdd>(s, TheFiles().mddParams);
+}
 void BM_ReadLines_Mld(benchmark::State& s) { ReadLines(s, TheFiles().mld); }
 void BM_ParseMld(benchmark::State& s) {
   Parse<TavSoftware::Mld, TavSoftware::ParseMld>(s, TheFiles().mld);
@@ -207,6 +234,8 @@ void BM_ParseMss(benchmark::State& s) {
 
 BENCHMARK(BM_ReadLines_Mdd)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseMdd)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadLines_MddParams)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseMddParams)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLines_Mld)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ParseMld)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadLines_Mss)->Unit(benchmark::kMillisecond);

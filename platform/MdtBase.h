@@ -125,6 +125,7 @@ class TAVSW_API NodeArena {
   void* Take(size_t size);
   NodeArena* previous_;
   void* block_ = nullptr;
+  size_t blocks_ = 0;
   char* next_ = nullptr;
   char* end_ = nullptr;
 };

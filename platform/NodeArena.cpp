@@ -3,12 +3,14 @@
 // the allocator's per-object header and bookkeeping, and a whole block goes
 // back in one step once the last node in it is gone.
 //
-// A block is kBlockSize bytes at an address aligned to its size, so the
+// A block is a power of two bytes at an address aligned to its size, so the
 // block of any node in it is the node's address with the low bits cleared.
-// Whether an address lies in a block is looked up in a process-wide table of
-// live blocks, so a node needs no mark of where it came from and any thread
-// may destroy it.
+// Whether an address lies in a block, and of which size, is looked up in
+// process-wide tables of live blocks, so a node needs no mark of where it
+// came from and any thread may destroy it.
 #include <sanitizer/asan_interface.h>
+
+#include <sys/mman.h>
 
 #include <atomic>
 #include <cstdint>
@@ -29,75 +31,112 @@ namespace MdtBase {
 
 namespace {
 
-constexpr unsigned kBlockShift = 16;
-constexpr size_t kBlockSize = size_t{1} << kBlockShift;
-// The block's count of live nodes, and room to keep nodes 16-byte aligned.
+// A file's first blocks are small, so that the many small files of a
+// repository cost little each; a large file goes on in big blocks, which the
+// system is asked to back with huge pages (a fault per 2 MiB rather than per
+// 4 KiB while a big tree is built).
+constexpr unsigned kSmallShift = 16, kBigShift = 21;
+constexpr size_t kSmallBlocks = 4;  // per arena, before big ones
+// The block's header, and room to keep nodes 16-byte aligned.
 constexpr size_t kHeader = 16;
 // A node is placed at 8 bytes, or 16 when its size is a multiple of 16: a
 // type that needs 16 has such a size, and smaller types are not padded.
 size_t Rounded(size_t size) { return (size + 7) & ~size_t{7}; }
 // Nodes larger than this take the heap: a block should hold many.
-constexpr size_t kLargest = kBlockSize / 8;
+constexpr size_t kLargest = (size_t{1} << kSmallShift) / 8;
 
 struct Block {
   // Live nodes, plus one while the arena still draws from the block.
   std::atomic<uint32_t> live;
+  uint32_t shift;
+  size_t Size() const { return size_t{1} << shift; }
 };
 
-// The table of live blocks: one bit per possible block, in pages made on
-// first use. Readers take no lock; a bit is set before a block hands out its
-// first node and cleared after its last one is gone.
-constexpr unsigned kAddressBits = 48;
-constexpr unsigned kPageShift = 32;  // a page of bits covers 4 GiB of addresses
-constexpr size_t kPages = size_t{1} << (kAddressBits - kPageShift);
-constexpr size_t kBitsPerPage = size_t{1} << (kPageShift - kBlockShift);
-struct Page {
-  std::atomic<uint64_t> words[kBitsPerPage / 64];
-};
-
-std::atomic<Page*> g_pages[kPages];
-std::mutex g_pagesMu;
-
-bool InTable(uintptr_t addr) {
-  if ((addr >> kAddressBits) != 0) return false;
-  Page* page = g_pages[addr >> kPageShift].load(std::memory_order_acquire);
-  if (!page) return false;
-  const size_t bit = (addr >> kBlockShift) & (kBitsPerPage - 1);
-  return (page->words[bit / 64].load(std::memory_order_acquire) >> (bit % 64)) & 1u;
-}
-
-// False when the block's address cannot be recorded (then it is not used).
-bool Mark(uintptr_t addr, bool on) {
-  if ((addr >> kAddressBits) != 0) return false;
-  std::atomic<Page*>& slot = g_pages[addr >> kPageShift];
-  Page* page = slot.load(std::memory_order_acquire);
-  if (!page) {
-    std::lock_guard<std::mutex> lock(g_pagesMu);
-    page = slot.load(std::memory_order_relaxed);
-    if (!page) {
-      // Pages are never freed: a few KiB per 4 GiB of address space used.
-      page = new (std::nothrow) Page();
-      if (!page) return false;
-      slot.store(page, std::memory_order_release);
-    }
+// A table of live blocks of one size: one bit per possible block, in pages
+// made on first use. Readers take no lock; a bit is set before a block
+// hands out its first node and cleared after its last one is gone.
+template <unsigned Shift>
+class BlockTable {
+ public:
+  bool Has(uintptr_t addr) const {
+    if ((addr >> kAddressBits) != 0) return false;
+    Page* page = pages_[addr >> kPageShift].load(std::memory_order_acquire);
+    if (!page) return false;
+    const size_t bit = (addr >> Shift) & (kBitsPerPage - 1);
+    return (page->words[bit / 64].load(std::memory_order_acquire) >> (bit % 64)) & 1u;
   }
-  const size_t bit = (addr >> kBlockShift) & (kBitsPerPage - 1);
-  const uint64_t mask = uint64_t{1} << (bit % 64);
-  if (on)
-    page->words[bit / 64].fetch_or(mask, std::memory_order_acq_rel);
-  else
-    page->words[bit / 64].fetch_and(~mask, std::memory_order_acq_rel);
-  return true;
+  // False when the block's address cannot be recorded (then it is not used).
+  bool Mark(uintptr_t addr, bool on) {
+    if ((addr >> kAddressBits) != 0) return false;
+    std::atomic<Page*>& slot = pages_[addr >> kPageShift];
+    Page* page = slot.load(std::memory_order_acquire);
+    if (!page) {
+      std::lock_guard<std::mutex> lock(mu_);
+      page = slot.load(std::memory_order_relaxed);
+      if (!page) {
+        // Pages are never freed: a few KiB per 4 GiB of address space used.
+        page = new (std::nothrow) Page();
+        if (!page) return false;
+        slot.store(page, std::memory_order_release);
+      }
+    }
+    const size_t bit = (addr >> Shift) & (kBitsPerPage - 1);
+    const uint64_t mask = uint64_t{1} << (bit % 64);
+    if (on)
+      page->words[bit / 64].fetch_or(mask, std::memory_order_acq_rel);
+    else
+      page->words[bit / 64].fetch_and(~mask, std::memory_order_acq_rel);
+    return true;
+  }
+
+ private:
+  static constexpr unsigned kAddressBits = 48;
+  static constexpr unsigned kPageShift = 32;  // a page of bits covers 4 GiB
+  static constexpr size_t kBitsPerPage = size_t{1} << (kPageShift - Shift);
+  struct Page {
+    std::atomic<uint64_t> words[kBitsPerPage / 64];
+  };
+  std::atomic<Page*> pages_[size_t{1} << (kAddressBits - kPageShift)];
+  std::mutex mu_;
+};
+
+// Ready before any static object can make a node, and never torn down.
+constinit BlockTable<kSmallShift> g_small;
+constinit BlockTable<kBigShift> g_big;
+
+// The block `p` lies in; null when it lies in none.
+Block* BlockOf(const void* p) {
+  const auto addr = reinterpret_cast<uintptr_t>(p);
+  if (g_big.Has(addr)) return reinterpret_cast<Block*>(addr & ~((uintptr_t{1} << kBigShift) - 1));
+  if (g_small.Has(addr))
+    return reinterpret_cast<Block*>(addr & ~((uintptr_t{1} << kSmallShift) - 1));
+  return nullptr;
 }
 
-Block* BlockOf(const void* p) {
-  return reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(p) & ~(kBlockSize - 1));
+bool Mark(Block* block, bool on) {
+  const auto addr = reinterpret_cast<uintptr_t>(block);
+  return block->shift == kBigShift ? g_big.Mark(addr, on) : g_small.Mark(addr, on);
+}
+
+Block* NewBlock(unsigned shift) {
+  const size_t size = size_t{1} << shift;
+  void* mem = std::aligned_alloc(size, size);
+  if (!mem) return nullptr;
+  // Only a hint: without huge pages the block works the same. Given before
+  // the first byte is touched, or the first small page spoils it.
+  if (shift == kBigShift) ::madvise(mem, size, MADV_HUGEPAGE);
+  auto* block = new (mem) Block{{1}, shift};
+  if (!Mark(block, true)) {
+    std::free(mem);
+    return nullptr;
+  }
+  return block;
 }
 
 void Unref(Block* block) {
   if (block->live.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  Mark(reinterpret_cast<uintptr_t>(block), false);
-  ASAN_UNPOISON_MEMORY_REGION(block, kBlockSize);
+  Mark(block, false);
+  ASAN_UNPOISON_MEMORY_REGION(block, block->Size());
   block->~Block();
   std::free(block);
 }
@@ -117,19 +156,15 @@ void* NodeArena::Take(size_t size) {
   size = Rounded(size);
   const size_t pad = size % 16 == 0 ? (reinterpret_cast<uintptr_t>(next_) & 8) : 0;
   if (static_cast<size_t>(end_ - next_) < pad + size) {
-    void* mem = std::aligned_alloc(kBlockSize, kBlockSize);
-    if (!mem) return nullptr;
-    if (!Mark(reinterpret_cast<uintptr_t>(mem), true)) {
-      std::free(mem);
-      return nullptr;
-    }
-    auto* block = new (mem) Block{{1}};
+    Block* block = NewBlock(blocks_ < kSmallBlocks ? kSmallShift : kBigShift);
+    if (!block) return nullptr;
+    ++blocks_;
     if (block_) Unref(static_cast<Block*>(block_));
     block_ = block;
-    next_ = static_cast<char*>(mem) + kHeader;
-    end_ = static_cast<char*>(mem) + kBlockSize;
+    next_ = reinterpret_cast<char*>(block) + kHeader;
+    end_ = reinterpret_cast<char*>(block) + block->Size();
     // What is not handed out yet may not be touched.
-    ASAN_POISON_MEMORY_REGION(next_, kBlockSize - kHeader);
+    ASAN_POISON_MEMORY_REGION(next_, block->Size() - kHeader);
   } else {
     next_ += pad;
   }
@@ -151,10 +186,10 @@ void BaseNode::operator delete(void* p, std::size_t size) noexcept { NodeArena::
 
 void NodeArena::Release(void* p, size_t size) noexcept {
   if (!p) return;
-  if (InTable(reinterpret_cast<uintptr_t>(p))) {
+  if (Block* block = BlockOf(p)) {
     // A dead node's bytes stay poisoned until its whole block goes.
     ASAN_POISON_MEMORY_REGION(p, Rounded(size));
-    Unref(BlockOf(p));
+    Unref(block);
     return;
   }
   ::operator delete(p);
