@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Times `tavsw parse --quiet` as a whole process on the generated 10 MB files
 # of bench_parse (a mixed driver definition, one of parameters only, a library
-# definition, a system specification), beside split_lines on the same file,
-# with the system's own accounting (/usr/bin/time: wall time and peak memory).
+# definition, a system specification) against split_lines on the same file:
+# the median wall time of five runs of each, their ratio, and the peak
+# memory of the parse (/usr/bin/time).
 # Usage: bench/parse_cli.sh BUILD_DIR   (a Release build with -DTAVSOFTWARE_BUILD_BENCH=ON)
 set -euo pipefail
 build="${1:-build-release}"
@@ -11,12 +12,25 @@ TAVSW_BENCH_KEEP=1 "$build/bench/bench_parse" --benchmark_filter='ReadLines_Mss'
 dir="$(sed -n 's/^bench_parse: files kept in //p' "$log")"
 rm -f "$log"
 trap 'rm -rf "$dir"' EXIT
-for f in big_v2_1_0.mdd params_v2_1_0.mdd big_v2_1_0.mld big.mss; do
-  echo "== $f ($(stat -c %s "$dir/$f") bytes)"
-  for run in 1 2 3; do
-    /usr/bin/time -f "  tavsw parse --quiet: wall %e s, peak %M KiB" \
-      "$build/tavsw" parse --quiet "$dir/$f"
-    /usr/bin/time -f "  split_lines:         wall %e s, peak %M KiB" \
-      "$build/bench/split_lines" "$dir/$f" > /dev/null
+
+# The median wall time of five runs, in microseconds.
+median_us() {
+  local times=() t0 t1
+  "$@" > /dev/null  # warm the page cache
+  for _ in 1 2 3 4 5; do
+    t0=$(date +%s%N)
+    "$@" > /dev/null
+    t1=$(date +%s%N)
+    times+=($(((t1 - t0) / 1000)))
   done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
+}
+
+printf '%-18s %10s %12s %8s %10s\n' file parse_ms split_ms ratio peak_MiB
+for f in big_v2_1_0.mdd params_v2_1_0.mdd big_v2_1_0.mld big.mss; do
+  parse=$(median_us "$build/tavsw" parse --quiet "$dir/$f")
+  split=$(median_us "$build/bench/split_lines" "$dir/$f")
+  peak=$(/usr/bin/time -f %M "$build/tavsw" parse --quiet "$dir/$f" 2>&1 > /dev/null | tail -1)
+  awk -v f="$f" -v p="$parse" -v s="$split" -v k="$peak" \
+    'BEGIN { printf "%-18s %10.1f %12.1f %8.1f %10.1f\n", f, p / 1000, s / 1000, p / s, k / 1024 }'
 done

@@ -126,6 +126,7 @@ class TAVSW_API NodeArena {
   NodeArena* previous_;
   void* block_ = nullptr;
   size_t blocks_ = 0;
+  size_t heapBytes_ = 0;
   char* next_ = nullptr;
   char* end_ = nullptr;
 };

@@ -31,10 +31,13 @@ namespace MdtBase {
 
 namespace {
 
-// A file's first blocks are small, so that the many small files of a
-// repository cost little each; a large file goes on in big blocks, which the
-// system is asked to back with huge pages (a fault per 2 MiB rather than per
-// 4 KiB while a big tree is built).
+// A repository holds thousands of small files whose trees are kept: their
+// nodes come from the heap as any others, since a block would mostly stand
+// empty. Only after kHeapFirst bytes of nodes does an arena draw from
+// blocks: a few small ones, then big ones, which the system is asked to back
+// with huge pages (a fault per 2 MiB rather than per 4 KiB while a big tree
+// is built).
+constexpr size_t kHeapFirst = 64 * 1024;
 constexpr unsigned kSmallShift = 16, kBigShift = 21;
 constexpr size_t kSmallBlocks = 4;  // per arena, before big ones
 // The block's header, and room to keep nodes 16-byte aligned.
@@ -176,8 +179,12 @@ void* NodeArena::Take(size_t size) {
 }
 
 void* NodeArena::Allocate(size_t size) {
-  if (t_arena && size <= kLargest && size > 0)
-    if (void* p = t_arena->Take(size)) return p;
+  if (NodeArena* arena = t_arena; arena && size <= kLargest && size > 0) {
+    if (arena->heapBytes_ < kHeapFirst)
+      arena->heapBytes_ += size;
+    else if (void* p = arena->Take(size))
+      return p;
+  }
   return ::operator new(size);
 }
 

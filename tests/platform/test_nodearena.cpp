@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -70,8 +71,14 @@ TEST(NodeArena, NodesOutliveTheArenaAndDieAnywhere) {
 #ifdef __SANITIZE_ADDRESS__
 TEST(NodeArena, DeadNodesStayPoisonedWhileTheirBlockLives) {
   NodeArena arena;
+  // A file's first nodes come from the heap; these reach the blocks.
+  std::vector<std::unique_ptr<StrVal>> first;
+  for (int i = 0; i < 4000; ++i) first.push_back(std::make_unique<StrVal>("x"));
   auto keep = std::make_unique<StrVal>("keeps the block alive");
   auto* dead = new StrVal("dies");
+  // Side by side, as only a block places them.
+  EXPECT_EQ(reinterpret_cast<char*>(dead) - reinterpret_cast<char*>(keep.get()),
+            static_cast<std::ptrdiff_t>(sizeof(StrVal)));
   delete dead;
   EXPECT_TRUE(__asan_address_is_poisoned(dead));
   EXPECT_FALSE(__asan_address_is_poisoned(keep.get()));
