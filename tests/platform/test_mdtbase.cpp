@@ -186,6 +186,45 @@ TEST(PropertyTest, SubComponentsByNameIgnoringCase) {
   EXPECT_NE(copy.GetPsfCompSeqRef()[0], def);
 }
 
+// Sub-components given as text are made on the first look, from whichever
+// thread, once: with the place the statement had (not a later stamp), the
+// owner AssignOwner gave meanwhile, and in order before any added later.
+TEST(PropertyTest, SubComponentsGivenAsTextAreMadeOnFirstLook) {
+  Property::ValueMaker asInt = [](const PsfComp&, std::string_view t, std::string_view) {
+    return static_cast<MdtValue*>(new IntVal(String(t)));
+  };
+  Property p("C_X");
+  p.SetFileName("a.mdd");
+  p.SetLineNum(7);
+  p.SetPsfCompsLater({{"DEFAULT", asInt, "0x10", ""}, {"BARE", nullptr, "", ""}});
+  PropertyUtil::AssignOwner(&p, nullptr);
+  p.SetFileName("written.mdd");
+  p.SetLineNum(99);
+
+  std::vector<const PsfComp*> seen(4);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < seen.size(); ++i)
+    threads.emplace_back([&, i] { seen[i] = std::as_const(p).GetPsfCompByName("default"); });
+  for (auto& t : threads) t.join();
+  for (const PsfComp* c : seen) EXPECT_EQ(c, seen[0]);
+
+  p.AddPsfComp(new PsfComp("LAST"));
+  p.SetPsfCompsLater({{"AFTER", nullptr, "", ""}});  // has some: made at once, after them
+  const PsfCompSeq& comps = std::as_const(p).GetPsfCompSeqRef();
+  ASSERT_EQ(comps.size(), 4u);
+  EXPECT_EQ(comps[0], seen[0]);
+  EXPECT_EQ(static_cast<const IntVal*>(comps[0]->GetMdtValuePtr())->GetInt(), 16);
+  EXPECT_EQ(comps[0]->GetFileNameStr(), "a.mdd");
+  EXPECT_EQ(comps[0]->GetLineNum(), 7);
+  EXPECT_EQ(comps[0]->GetOwner(), &p);
+  EXPECT_EQ(comps[1]->GetMdtValuePtr(), nullptr);
+  EXPECT_EQ(comps[2]->GetName(), "LAST");
+  EXPECT_EQ(comps[3]->GetName(), "AFTER");
+
+  Property never("C_Y");  // destroyed unseen: nothing is made, nothing leaks
+  never.SetPsfCompsLater({{"TYPE", nullptr, "int", ""}});
+}
+
 TEST(SequenceUtils, LookupDeleteAndAllowedValues) {
   PropSeq seq{new Property("a"), new Property("B")};
   EXPECT_EQ(PropertyUtil::GetPropertyByName(seq, "b"), seq[1]);
