@@ -515,8 +515,6 @@ struct Property::Later {
   // line, which a writer may stamp over before these are made.
   SharedFileName file;
   int line = 0;
-  // AssignOwner ran before they were made: they get this node as owner.
-  bool owned = false;
   char* Bytes() { return reinterpret_cast<char*>(this + 1); }
 };
 
@@ -579,7 +577,8 @@ void Property::MakeLaterCompsNow() const {
   std::lock_guard<std::mutex> lock(g_laterMu);
   const uintptr_t v = subs_.load(std::memory_order_relaxed);
   if (!(v & kLaterBit)) return;
-  auto* later = reinterpret_cast<Later*>(v & ~kLaterBit);
+  auto* later = reinterpret_cast<Later*>(v & ~kMarkBits);
+  const bool owned = v & kOwnedBit;
   auto* self = const_cast<Property*>(this);
   auto seq = std::make_unique<PsfCompSeq>();
   seq->reserve(later->count);
@@ -594,7 +593,7 @@ void Property::MakeLaterCompsNow() const {
                             std::string_view(in + r.name + r.text, r.extra)};
     in += r.name + r.text + r.extra;
     PsfComp* c = MakeComp(comp, later->file, later->line);
-    if (later->owned) c->SetOwner(self);
+    if (owned) c->SetOwner(self);
     seq->push_back(c);
   }
   self->subs_.store(reinterpret_cast<uintptr_t>(seq.release()), std::memory_order_release);
@@ -651,7 +650,7 @@ void Property::ClearPsfComps() {
   if (!v) return;
   // Sub-components never made need not be made to go.
   if (v & kLaterBit) {
-    DeleteLater(reinterpret_cast<Later*>(v & ~kLaterBit));
+    DeleteLater(reinterpret_cast<Later*>(v & ~kMarkBits));
     return;
   }
   auto* seq = reinterpret_cast<PsfCompSeq*>(v);
@@ -686,14 +685,13 @@ int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
 int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
   if (!p) return 0;
   if (owner) p->SetOwner(owner);
-  if (p->subs_.load(std::memory_order_acquire) & Property::kLaterBit) {
-    // Plain components, made later with this owner.
-    std::lock_guard<std::mutex> lock(g_laterMu);
-    const uintptr_t v = p->subs_.load(std::memory_order_relaxed);
-    if (v & Property::kLaterBit) {
-      reinterpret_cast<Property::Later*>(v & ~Property::kLaterBit)->owned = true;
+  // Plain components still to be made are made with this owner. The mark
+  // goes beside the pointer, without the lock: a reader walks every
+  // parameter this way.
+  uintptr_t v = p->subs_.load(std::memory_order_acquire);
+  while (v & Property::kLaterBit) {
+    if (p->subs_.compare_exchange_weak(v, v | Property::kOwnedBit, std::memory_order_acq_rel))
       return 0;
-    }
   }
   for (auto* c : std::as_const(*p).GetPsfCompSeqRef()) {
     c->SetOwner(p);

@@ -467,9 +467,10 @@ class TAVSW_API Property : public PsfComp {
   friend class PropertyUtil;
   struct Later;
   // The sub-components: none (0), a PsfCompSeq*, or with the low bit set
-  // those still to be made (a Later*). One word for the many nodes that
-  // have none.
-  static constexpr uintptr_t kLaterBit = 1;
+  // those still to be made (a Later*), marked kOwnedBit once AssignOwner
+  // ran (they are then made with this node as owner). One word for the many
+  // nodes that have none.
+  static constexpr uintptr_t kLaterBit = 1, kOwnedBit = 2, kMarkBits = 3;
   // The sequence after making what was left for later; null when none.
   PsfCompSeq* Seq() const;
   void MakeLaterCompsNow() const;
