@@ -504,7 +504,10 @@ PsfComp* PsfComp::ClonePsfComp() const {
 
 Property::Property() { AddBaseNode(this, kPropertyTag); }
 Property::Property(const String& name) : PsfComp(name) { AddBaseNode(this, kPropertyTag); }
-Property::~Property() { ClearPsfComps(); }
+Property::~Property() {
+  ClearPsfComps();
+  delete reinterpret_cast<PsfCompSeq*>(subs_.load(std::memory_order_acquire));
+}
 
 // The sub-components still to be made: one block of records, each a maker,
 // three lengths and the bytes of name, text and extra.
@@ -646,16 +649,18 @@ String Property::GetPsfCompValueStr(const String& name) const {
   return c ? c->GetValueStr() : String();
 }
 void Property::ClearPsfComps() {
-  const uintptr_t v = subs_.exchange(0, std::memory_order_acq_rel);
+  const uintptr_t v = subs_.load(std::memory_order_acquire);
   if (!v) return;
   // Sub-components never made need not be made to go.
   if (v & kLaterBit) {
+    subs_.store(0, std::memory_order_release);
     DeleteLater(reinterpret_cast<Later*>(v & ~kMarkBits));
     return;
   }
+  // The sequence itself stays: a caller may still hold it.
   auto* seq = reinterpret_cast<PsfCompSeq*>(v);
   for (auto* c : *seq) delete c;
-  delete seq;
+  seq->clear();
 }
 
 PsfFile::PsfFile() { AddBaseNode(this, "MdtBas_PsfFile"); }
