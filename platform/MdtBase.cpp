@@ -444,8 +444,8 @@ void Comment::Print(const Comment& comment, UtStreamWriter* writer, const char* 
 PsfComp::PsfComp() { AddBaseNode(this, kPsfCompTag); }
 PsfComp::PsfComp(const String& name) : NameValue(name) { AddBaseNode(this, kPsfCompTag); }
 PsfComp::~PsfComp() {
-  if (extra_)
-    for (NameValue* nv : extra_->nvs) delete nv;
+  if (extra_ && extra_->nvs)
+    for (NameValue* nv : *extra_->nvs) delete nv;
 }
 
 const Comment& PsfComp::NoComment() {
@@ -456,16 +456,18 @@ const Comment& PsfComp::NoComment() {
 void PsfComp::AddNV(NameValue* nv) {
   if (!nv) return;
   nv->SetOwner(this);
-  Extra().nvs.push_back(nv);
+  auto& nvs = Extra().nvs;
+  if (!nvs) nvs = std::make_unique<std::vector<NameValue*>>();
+  nvs->push_back(nv);
 }
 
 NameValue* PsfComp::GetNVByName(const String& name) const {
-  return extra_ ? NVUtil::GetNVByName(extra_->nvs, name, 0) : nullptr;
+  return extra_ && extra_->nvs ? NVUtil::GetNVByName(*extra_->nvs, name, 0) : nullptr;
 }
 
 const std::vector<NameValue*>& PsfComp::GetNVSeqRef() const {
   static const std::vector<NameValue*> kNone;
-  return extra_ ? extra_->nvs : kNone;
+  return extra_ && extra_->nvs ? *extra_->nvs : kNone;
 }
 
 struct SharedFileName::Rep {

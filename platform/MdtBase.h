@@ -411,7 +411,7 @@ class TAVSW_API PsfComp : public NameValue {
   struct Extras : ArenaObject {
     Comment comment;
     long long loc = 0;
-    std::vector<NameValue*> nvs;  // owned
+    std::unique_ptr<std::vector<NameValue*>> nvs;  // owned, as are its entries; rare
   };
   Extras& Extra() {
     if (!extra_) extra_ = std::make_unique<Extras>();

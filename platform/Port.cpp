@@ -14,19 +14,6 @@ namespace fs = std::filesystem;
 
 namespace Port {
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (String::Lower(static_cast<unsigned char>(a[i])) !=
-        String::Lower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
-bool StartsNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 int sprintf(String& out, const char* fmt, ...) {
   va_list ap;
   va_start(ap, fmt);

@@ -154,9 +154,19 @@ class StringBase : public std::basic_string<C> {
 
 using String = StringBase<char>;
 
-// Equality ignoring case for plain views, used where no String is at hand.
-TAVSW_API bool EqualsNoCase(std::string_view a, std::string_view b);
-TAVSW_API bool StartsNoCase(std::string_view text, std::string_view prefix);
+// Equality ignoring case for plain views, used where no String is at hand;
+// inline, since every lookup by name and every keyword test comes here.
+inline bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (String::Lower(static_cast<unsigned char>(a[i])) !=
+        String::Lower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+inline bool StartsNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
 
 // printf into `out`; returns the number of characters written.
 TAVSW_API int sprintf(String& out, const char* fmt, ...) __attribute__((format(printf, 2, 3)));

@@ -1,5 +1,7 @@
 #include "PropSeqSet.h"
 
+#include <new>
+
 namespace TavSoftware::detail {
 
 namespace {
@@ -14,12 +16,16 @@ MdtBase::PropSeq& Scratch() {
 }  // namespace
 
 PropSeqSet::PropSeqSet(int first, int last, bool single)
-    : first_(first),
-      last_(last),
-      single_(single),
-      seqs_(single ? 1 : static_cast<size_t>(last - first + 1)) {}
+    : first_(static_cast<int16_t>(first)), last_(static_cast<int16_t>(last)), single_(single) {
+  seqs_ = static_cast<MdtBase::PropSeq*>(MdtBase::NodeArena::Allocate(Count() * sizeof(MdtBase::PropSeq)));
+  for (size_t i = 0; i < Count(); ++i) new (&seqs_[i]) MdtBase::PropSeq();
+}
 
-PropSeqSet::~PropSeqSet() { Clear(); }
+PropSeqSet::~PropSeqSet() {
+  Clear();
+  for (size_t i = 0; i < Count(); ++i) seqs_[i].~vector();
+  MdtBase::NodeArena::Release(seqs_, Count() * sizeof(MdtBase::PropSeq));
+}
 
 bool PropSeqSet::IsValid(int nodeType) const {
   return single_ || (nodeType >= first_ && nodeType <= last_);
@@ -70,7 +76,7 @@ void PropSeqSet::NameIndex::Rebuild(const MdtBase::PropSeq& seq) {
 }
 
 PropSeqSet::NameIndex* PropSeqSet::IndexFor(int nodeType) const {
-  if (!index_) index_ = std::make_unique<std::vector<NameIndex>>(seqs_.size());
+  if (!index_) index_ = std::make_unique<std::vector<NameIndex>>(Count());
   return &(*index_)[single_ ? 0 : static_cast<size_t>(nodeType - first_)];
 }
 
@@ -137,9 +143,9 @@ int PropSeqSet::DelSeq(int nodeType) {
 
 void PropSeqSet::Clear() {
   index_.reset();
-  for (auto& seq : seqs_) {
-    for (auto* p : seq) delete p;
-    seq.clear();
+  for (size_t i = 0; i < Count(); ++i) {
+    for (auto* p : seqs_[i]) delete p;
+    seqs_[i].clear();
   }
 }
 

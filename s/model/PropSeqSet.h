@@ -4,6 +4,7 @@
 #ifndef TAVSOFTWARE_S_MODEL_PROPSEQSET_H
 #define TAVSOFTWARE_S_MODEL_PROPSEQSET_H
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -68,10 +69,13 @@ class PropSeqSet {
   NameIndex* IndexFor(int nodeType) const;
   void Invalidate(int nodeType);
 
-  int first_;
-  int last_;
+  size_t Count() const { return single_ ? 1 : static_cast<size_t>(last_ - first_ + 1); }
+  // Every container node has a set: kept to three words, the sequences
+  // drawn with the node's own storage.
+  int16_t first_;
+  int16_t last_;
   bool single_;
-  std::vector<MdtBase::PropSeq, MdtBase::ArenaAllocator<MdtBase::PropSeq>> seqs_;
+  MdtBase::PropSeq* seqs_;
   // Made on the first lookup in a long sequence; most containers never
   // need one.
   mutable std::unique_ptr<std::vector<NameIndex>> index_;
