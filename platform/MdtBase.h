@@ -138,21 +138,6 @@ struct TAVSW_API ArenaObject {
   static void operator delete(void* p, std::size_t size) noexcept { NodeArena::Release(p, size); }
 };
 
-// A standard allocator over NodeArena, for the containers of such parts.
-template <class T>
-struct ArenaAllocator {
-  using value_type = T;
-  ArenaAllocator() = default;
-  template <class U>
-  ArenaAllocator(const ArenaAllocator<U>&) {}
-  T* allocate(size_t n) { return static_cast<T*>(NodeArena::Allocate(n * sizeof(T))); }
-  void deallocate(T* p, size_t n) noexcept { NodeArena::Release(p, n * sizeof(T)); }
-  template <class U>
-  bool operator==(const ArenaAllocator<U>&) const {
-    return true;
-  }
-};
-
 // A file name shared, with a count, by every node read from one file: a
 // pointer per node instead of a copy of the name.
 class TAVSW_API SharedFileName {
@@ -446,8 +431,8 @@ class TAVSW_API Property : public PsfComp {
 
   // A sub-component given as text. Readers of large files describe the
   // attributes of a statement this way: most are never looked at, and text
-  // costs a fraction of a node and its value.
-  // `comp` is the sub-component the value is made for, named and placed.
+  // costs a fraction of a node and its value. A maker is handed the
+  // sub-component its value is for, already named and placed.
   using ValueMaker = MdtValue* (*)(const PsfComp& comp, std::string_view text,
                                    std::string_view extra);
   struct LaterPsfComp {
