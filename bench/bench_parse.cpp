@@ -179,7 +179,6 @@ double LinesSeconds(const std::string& path) {
   return best;
 }
 
-
 template <class File, class Reader>
 void Parse(benchmark::State& state, const std::string& path) {
   MsgCapture quiet;  // a broken generator would otherwise flood stderr
