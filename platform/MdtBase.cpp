@@ -540,8 +540,9 @@ PsfComp* MakeComp(const Property::LaterPsfComp& c, const SharedFileName& file, i
 }  // namespace
 
 void Property::DeleteLater(Later* later) {
+  const size_t bytes = sizeof(Later) + later->size;
   later->~Later();
-  ::operator delete(later);
+  NodeArena::Release(later, bytes);
 }
 
 void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
@@ -554,7 +555,8 @@ void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
   }
   size_t size = 0;
   for (const auto& c : comps) size += sizeof(LaterRecord) + c.name.size() + c.text.size() + c.extra.size();
-  void* mem = ::operator new(sizeof(Later) + size);
+  // Drawn with the node's own storage: as many as there are parameters.
+  void* mem = NodeArena::Allocate(sizeof(Later) + size);
   auto* later = new (mem) Later;
   later->size = size;
   later->count = comps.size();
