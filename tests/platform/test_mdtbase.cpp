@@ -225,6 +225,29 @@ TEST(PropertyTest, SubComponentsGivenAsTextAreMadeOnFirstLook) {
   never.SetPsfCompsLater({{"TYPE", nullptr, "int", ""}});
 }
 
+template <int N>
+MdtValue* NumberedMaker(const PsfComp&, std::string_view text, std::string_view extra) {
+  return new StrVal(std::to_string(N) + ":" + String(text) + String(extra));
+}
+
+// More makers than the table of numbers holds are written out in full, and
+// long texts keep every byte.
+TEST(PropertyTest, SubComponentsAsTextKeepAnyMakerAndLength) {
+  std::vector<Property::ValueMaker> makers;
+  [&]<int... N>(std::integer_sequence<int, N...>) {
+    (makers.push_back(&NumberedMaker<N>), ...);
+  }(std::make_integer_sequence<int, 300>());
+  const String longText(300, 'x');
+  Property p("MANY");
+  std::vector<Property::LaterPsfComp> comps;
+  for (auto* make : makers) comps.push_back({"C", make, longText, "!"});
+  p.SetPsfCompsLater(comps);
+  const PsfCompSeq& made = std::as_const(p).GetPsfCompSeqRef();
+  ASSERT_EQ(made.size(), makers.size());
+  for (size_t i = 0; i < made.size(); ++i)
+    ASSERT_EQ(made[i]->GetValueStr(), std::to_string(i) + ":" + longText + "!");
+}
+
 TEST(SequenceUtils, LookupDeleteAndAllowedValues) {
   PropSeq seq{new Property("a"), new Property("B")};
   EXPECT_EQ(PropertyUtil::GetPropertyByName(seq, "b"), seq[1]);
