@@ -17,7 +17,8 @@ MdtBase::PropSeq& Scratch() {
 
 PropSeqSet::PropSeqSet(int first, int last, bool single)
     : first_(static_cast<int16_t>(first)), last_(static_cast<int16_t>(last)), single_(single) {
-  seqs_ = static_cast<MdtBase::PropSeq*>(MdtBase::NodeArena::Allocate(Count() * sizeof(MdtBase::PropSeq)));
+  seqs_ = static_cast<MdtBase::PropSeq*>(
+      MdtBase::NodeArena::Allocate(Count() * sizeof(MdtBase::PropSeq)));
   for (size_t i = 0; i < Count(); ++i) new (&seqs_[i]) MdtBase::PropSeq();
 }
 

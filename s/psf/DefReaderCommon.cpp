@@ -66,11 +66,12 @@ String PairsText(std::string_view body, const char* nameMissing, const char* val
 // The condition list of a parameter's "dep" attribute: "(a = 1, b = 2)".
 String ReadDepList(std::string_view& rest) {
   std::string_view body = SkipLeading(BaseUtils::GetWordTillChar(rest, ')'), '(');
-  return PairsText(body,
-                   "Condition name for \"dep\" keyword is not specified. Usge : \"dep = (<cname1> = "
-                   "<cval1>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"",
-                   "Condition value for \"dep\" keyword is not specified. Usge : \"dep = (<cname> = "
-                   "<cval>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"");
+  return PairsText(
+      body,
+      "Condition name for \"dep\" keyword is not specified. Usge : \"dep = (<cname1> = "
+      "<cval1>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"",
+      "Condition value for \"dep\" keyword is not specified. Usge : \"dep = (<cname> = "
+      "<cval>, <cname1> = <cval1>, ..., <cnamen> = <cvaln>)\"");
 }
 
 // The enumeration of a parameter's "values" attribute: "(a = 1, b = 2)".
