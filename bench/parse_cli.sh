@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times `tavsw parse --quiet` as a whole process on the generated 10 MB files
-# of bench_parse (a mixed driver definition, one of parameters only, a library
-# definition, a system specification) against split_lines on the same file:
+# of bench_parse (a mixed MDD, an MDD of parameters only, an MLD and an MSS)
+# against split_lines on the same file:
 # the median wall time of five runs of each, their ratio, and the peak
 # memory of the parse (/usr/bin/time).
 # Usage: bench/parse_cli.sh BUILD_DIR   (a Release build with -DTAVSOFTWARE_BUILD_BENCH=ON)
