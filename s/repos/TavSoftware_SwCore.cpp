@@ -3,6 +3,7 @@
 #include "ParseMdd.h"
 #include "ParseMld.h"
 #include "SwCore.h"
+#include "repos/CoreRenames.h"
 
 namespace TavSoftware {
 
@@ -74,7 +75,10 @@ SwCore::SwCore() : imp_(std::make_unique<SwCoreImp>()) {
 SwCore::~SwCore() = default;
 
 const String& SwCore::GetName() const { return imp_->name; }
-void SwCore::SetName(const String& name) { imp_->name = name; }
+void SwCore::SetName(const String& name) {
+  imp_->name = name;
+  ++detail::g_coreRenames;
+}
 const String& SwCore::GetVersion() const { return imp_->version; }
 void SwCore::SetVersion(const String& version) { imp_->version = version; }
 String SwCore::GetNameVersion() const { return imp_->name + "_v" + imp_->version; }
@@ -84,6 +88,7 @@ bool SwCore::SetNameVersion(const String& text) {
   if (!MdtBase::BaseUtils::SeperateDirAndVer(text, name, version)) return false;
   imp_->name = name;
   imp_->version = version;
+  ++detail::g_coreRenames;
   return true;
 }
 

@@ -1,9 +1,11 @@
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "Mld.h"
 #include "SwCore.h"
 #include "SwRepos.h"
+#include "repos/CoreRenames.h"
 
 namespace TavSoftware {
 
@@ -38,6 +40,14 @@ struct SwReposImp {
   // Cores a rescan took out of the list. Components may still link to them,
   // so they live as long as the repository.
   std::vector<SwCore*> retired;
+  // The cores of each name (lower case), in list order: a lookup goes
+  // straight to the few of one name instead of walking thousands. Made on
+  // demand and made again once the list or a core's name may have changed.
+  std::unordered_map<std::string, std::vector<SwCore*>> byName;
+  bool byNameStale = true;
+  unsigned long indexedRenames = 0;
+  const SwCore* const* indexedData = nullptr;
+  size_t indexedSize = 0;
 
   ~SwReposImp() {
     for (SwCore* c : cores) delete c;
@@ -53,12 +63,29 @@ struct SwReposImp {
   // Takes `core` out of the list and keeps it retired; with `keepDir` its
   // directory is still skipped by later scans.
   void Retire(SwCore* core, bool keepDir);
+  // The cores named `name` (ignoring case) in list order; null when none.
+  const std::vector<SwCore*>* ByName(const String& name);
 };
+
+const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
+  const unsigned long renames = detail::g_coreRenames;
+  if (byNameStale || indexedData != cores.data() || indexedSize != cores.size() ||
+      indexedRenames != renames) {
+    byName.clear();
+    for (SwCore* core : cores) byName[String(core->GetName()).MakeLower()].push_back(core);
+    byNameStale = false;
+    indexedData = cores.data();
+    indexedSize = cores.size();
+    indexedRenames = renames;
+  }
+  auto it = byName.find(String(name).MakeLower());
+  return it == byName.end() ? nullptr : &it->second;
+}
 
 SwCore* SwReposImp::CheckAndCreateCore(SwRepos* self, const String& dir, const String& name,
                                        const String& version, int kind) {
+  // A regular file under data/ implies data/ is a directory: one look, not two.
   String data = JoinPath(dir, "data");
-  if (!Port::File::isdir(data)) return nullptr;
   Port::FileName file(data);
   file.PushPathEnd(name + "_v" + SwCore::GetPsfVerFilenameStr());
   file.SetExtension(kind == SwRepos::DRIVER ? ".mdd" : ".mld");
@@ -86,6 +113,7 @@ void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names,
       SwCore* core = CheckAndCreateCore(self, coreDir, name, version, kind);
       if (!core) continue;
       cores.push_back(core);
+      byNameStale = true;
       coreDirs.insert(core->GetCoreDir().GetFullName());
     }
   }
@@ -95,6 +123,7 @@ void SwReposImp::Retire(SwCore* core, bool keepDir) {
   auto it = std::find(cores.begin(), cores.end(), core);
   if (it == cores.end()) return;
   cores.erase(it);
+  byNameStale = true;
   if (!keepDir) coreDirs.erase(core->GetCoreDir().GetFullName());
   retired.push_back(core);
 }
@@ -119,7 +148,11 @@ void SwRepos::SetReposDir(const String& dir) {
 }
 String SwRepos::GetPsfVersion() const { return imp_->psfVersion; }
 void SwRepos::SetPsfVersion(const String& version) { imp_->psfVersion = version; }
-std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() { return imp_->cores; }
+std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() {
+  // The caller may change the list: lookups index it afresh.
+  imp_->byNameStale = true;
+  return imp_->cores;
+}
 const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const { return imp_->cores; }
 
 int SwRepos::ParsePsfFiles(int kind) {
@@ -204,11 +237,10 @@ void SwRepos::DestroyPsfFileObj(int kind) {
 MdtBase::BaseNode* SwRepos::GetCoreByName(int kind, const String& name, const String& version,
                                           int) {
   if (kind < ANY || kind > OS) return nullptr;
-  for (auto it = imp_->cores.rbegin(); it != imp_->cores.rend(); ++it) {
+  const std::vector<SwCore*>* named = imp_->ByName(name);
+  if (!named) return nullptr;
+  for (auto it = named->rbegin(); it != named->rend(); ++it) {
     SwCore* core = *it;
-    // The size test first: most names differ in length and it is cheap.
-    const String& coreName = core->GetName();
-    if (coreName.size() != name.size() || !coreName.EqualsNoCase(name)) continue;
     if (!version.empty() && !core->GetVersion().EqualsNoCase(version)) continue;
     if (kind == ANY) return core;
     if (kind == DRIVER) {

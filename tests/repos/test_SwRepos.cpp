@@ -152,6 +152,29 @@ TEST_F(SwReposTest, LookupByNameAndVersion) {
   EXPECT_EQ(r->GetCoreByName(7, "kern", ""), nullptr);
 }
 
+TEST_F(SwReposTest, LookupsFollowTheListAsItChanges) {
+  AddDriver("r", "drivers", "uart", "1.00.a");
+  auto r = Scan("r");
+  auto version = [&] {
+    auto* c = static_cast<SwCore*>(r->GetCoreByName(SwRepos::ANY, "uart", ""));
+    return c ? std::string(c->GetVersion()) : std::string("none");
+  };
+  EXPECT_EQ(version(), "1.00.a");
+  AddDriver("r", "drivers", "uart", "2.00.a");
+  r->Rescan();
+  EXPECT_EQ(version(), "2.00.a");
+  // Changed through the list itself, in place and by removal.
+  auto& cores = r->GetSwCoreSeqRef();
+  std::swap(cores.front(), cores.back());
+  EXPECT_EQ(version(), "1.00.a");
+  std::unique_ptr<SwCore> dropped(cores.back());
+  cores.pop_back();
+  EXPECT_EQ(version(), "2.00.a");
+  static_cast<SwCore*>(r->GetCoreByName(SwRepos::ANY, "uart", ""))->SetName("renamed");
+  EXPECT_EQ(version(), "none");
+  EXPECT_NE(r->GetCoreByName(SwRepos::ANY, "RENAMED", ""), nullptr);
+}
+
 TEST_F(SwReposTest, DriverLookupPassesOverACoreWhoseFileVanished) {
   AddDriver("r", "drivers", "uart", "1.00.a");
   std::string newer = AddDriver("r", "drivers", "uart", "2.00.a");
