@@ -2,6 +2,7 @@
 // creation, against the hardware database and the merged definitions. Every
 // check visits everything and reports each problem; the result is the
 // number of errors (warnings are not counted).
+#include <algorithm>
 #include <map>
 
 #include "ArrayInst.h"
@@ -464,6 +465,13 @@ int SwRTUtil::CheckSuppPeriph(const String& name, const String& version, const S
 bool SwRTUtil::CheckMatch(const String& ipType, const String& ipVersion, const String& pattern) {
   String subject = ipType + "_v" + ipVersion;
   subject.ReplaceChars(".", '_');
+  // Most entries are plain names: they match as the anchored pattern would,
+  // without compiling one for every peripheral.
+  if (std::all_of(pattern.begin(), pattern.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               c == '_' || c == '-';
+      }))
+    return Port::EqualsNoCase(subject, pattern) || Eq(pattern, ipType);
   // The group keeps an alternation in the pattern inside the anchors, so
   // the whole subject must match whichever branch is taken.
   Port_Regexp re("^(" + pattern + ")$", true);

@@ -320,6 +320,8 @@ TEST_F(SwRTCheckTest, MatchByPatternOrPlainType) {
       {"uart[", "1.00.a", "uart[", true},     // no valid expression: compared as a type
       {"uartlite", "1.00.a", "uart[", false},
       {"uartlite", "1.00.a", "(uart", false},
+      {"Uart-Lite", "1.00.a", "uart-lite_V1_00_A", true},  // plain names ignore case
+      {"uartlite", "1.00.a", "uartlite_v1_00", false},
   };
   for (const Case& c : cases)
     EXPECT_EQ(c.match, SwRTUtil::CheckMatch(c.type, c.version, c.pattern)) << c.pattern;
