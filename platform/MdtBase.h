@@ -119,10 +119,19 @@ class TAVSW_API NodeArena {
   // whichever it came from, on any thread; `size` is the size asked for.
   static void* Allocate(size_t size);
   static void Release(void* p, size_t size) noexcept;
+  // Bytes of the big blocks live now, which are mapped apart from the heap.
+  static size_t MappedBytes();
 
  private:
   // Room for `size` bytes of a node; null when no block can be had.
   void* Take(size_t size);
+  // Nodes of up to kReusable bytes that die in a block while this arena is
+  // open on their thread: kept by size for the next node made, their blocks
+  // still counting them until the arena closes. Merging makes and drops
+  // many short-lived nodes, which would otherwise leave their blocks
+  // mostly dead.
+  static constexpr size_t kReusable = 256;
+  void* dead_[kReusable / 8 + 1] = {};
   NodeArena* previous_;
   void* block_ = nullptr;
   size_t blocks_ = 0;

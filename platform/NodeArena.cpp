@@ -121,16 +121,41 @@ bool Mark(Block* block, bool on) {
   return block->shift == kBigShift ? g_big.Mark(addr, on) : g_small.Mark(addr, on);
 }
 
+std::atomic<size_t> g_mapped{0};
+
+// Big blocks are mapped straight from the system: the heap would map twice
+// the size to align one, and count all of it.
+void* MapAligned(size_t size) {
+  void* raw = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (raw == MAP_FAILED) return nullptr;
+  const auto base = reinterpret_cast<uintptr_t>(raw);
+  const uintptr_t aligned = (base + size - 1) & ~(uintptr_t{size} - 1);
+  if (aligned > base) ::munmap(raw, aligned - base);
+  if (aligned + size < base + 2 * size)
+    ::munmap(reinterpret_cast<void*>(aligned + size), base + 2 * size - (aligned + size));
+  g_mapped += size;
+  return reinterpret_cast<void*>(aligned);
+}
+
+void FreeBlockMemory(void* mem, unsigned shift) {
+  if (shift == kBigShift) {
+    ::munmap(mem, size_t{1} << shift);
+    g_mapped -= size_t{1} << shift;
+  } else {
+    std::free(mem);
+  }
+}
+
 Block* NewBlock(unsigned shift) {
   const size_t size = size_t{1} << shift;
-  void* mem = std::aligned_alloc(size, size);
+  void* mem = shift == kBigShift ? MapAligned(size) : std::aligned_alloc(size, size);
   if (!mem) return nullptr;
   // Only a hint: without huge pages the block works the same. Given before
   // the first byte is touched, or the first small page spoils it.
   if (shift == kBigShift) ::madvise(mem, size, MADV_HUGEPAGE);
   auto* block = new (mem) Block{{1}, shift};
   if (!Mark(block, true)) {
-    std::free(mem);
+    FreeBlockMemory(mem, shift);
     return nullptr;
   }
   return block;
@@ -139,9 +164,10 @@ Block* NewBlock(unsigned shift) {
 void Unref(Block* block) {
   if (block->live.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   Mark(block, false);
+  const unsigned shift = block->shift;
   ASAN_UNPOISON_MEMORY_REGION(block, block->Size());
   block->~Block();
-  std::free(block);
+  FreeBlockMemory(block, shift);
 }
 
 thread_local NodeArena* t_arena = nullptr;
@@ -152,6 +178,14 @@ NodeArena::NodeArena() : previous_(t_arena) { t_arena = this; }
 
 NodeArena::~NodeArena() {
   t_arena = previous_;
+  for (void* p : dead_)
+    while (p) {
+      ASAN_UNPOISON_MEMORY_REGION(p, sizeof(void*));
+      void* next = *static_cast<void**>(p);
+      ASAN_POISON_MEMORY_REGION(p, sizeof(void*));
+      Unref(BlockOf(p));
+      p = next;
+    }
   if (block_) Unref(static_cast<Block*>(block_));
 }
 
@@ -180,6 +214,14 @@ void* NodeArena::Take(size_t size) {
 
 void* NodeArena::Allocate(size_t size) {
   if (NodeArena* arena = t_arena; arena && size <= kLargest && size > 0) {
+    if (size <= kReusable) {
+      void*& dead = arena->dead_[Rounded(size) / 8];
+      if (void* p = dead) {
+        ASAN_UNPOISON_MEMORY_REGION(p, Rounded(size));
+        dead = *static_cast<void**>(p);
+        return p;
+      }
+    }
     if (arena->heapBytes_ < kHeapFirst)
       arena->heapBytes_ += size;
     else if (void* p = arena->Take(size))
@@ -188,13 +230,24 @@ void* NodeArena::Allocate(size_t size) {
   return ::operator new(size);
 }
 
+size_t NodeArena::MappedBytes() { return g_mapped.load(std::memory_order_relaxed); }
+
 void* BaseNode::operator new(std::size_t size) { return NodeArena::Allocate(size); }
 void BaseNode::operator delete(void* p, std::size_t size) noexcept { NodeArena::Release(p, size); }
 
 void NodeArena::Release(void* p, size_t size) noexcept {
   if (!p) return;
   if (Block* block = BlockOf(p)) {
-    // A dead node's bytes stay poisoned until its whole block goes.
+    // A dead node's bytes stay poisoned until its whole block goes, or
+    // until an arena hands them out again. A slot of one size serves any
+    // node of that size: it was placed with the alignment such a node needs.
+    if (NodeArena* arena = t_arena; arena && size <= kReusable && size > 0) {
+      void*& dead = arena->dead_[Rounded(size) / 8];
+      *static_cast<void**>(p) = dead;
+      dead = p;
+      ASAN_POISON_MEMORY_REGION(p, Rounded(size));
+      return;
+    }
     ASAN_POISON_MEMORY_REGION(p, Rounded(size));
     Unref(block);
     return;

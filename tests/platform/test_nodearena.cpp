@@ -82,7 +82,32 @@ TEST(NodeArena, DeadNodesStayPoisonedWhileTheirBlockLives) {
   delete dead;
   EXPECT_TRUE(__asan_address_is_poisoned(dead));
   EXPECT_FALSE(__asan_address_is_poisoned(keep.get()));
+  // The open arena hands the dead node's place to the next node of its size.
+  auto again = std::make_unique<StrVal>("again");
+  EXPECT_EQ(again.get(), dead);
+  EXPECT_FALSE(__asan_address_is_poisoned(again.get()));
 }
 #endif
+
+// Nodes dying while an arena is open serve its next nodes, whichever arena
+// made them; blocks return once the arenas are closed and the nodes gone.
+TEST(NodeArena, DeadPlacesAreReusedAndBlocksStillReturn) {
+  const size_t mapped = NodeArena::MappedBytes();
+  std::vector<std::unique_ptr<BaseNode>> kept;
+  {
+    NodeArena outer;
+    for (int i = 0; i < 60000; ++i) kept.push_back(std::make_unique<IntVal>(i));
+    EXPECT_GT(NodeArena::MappedBytes(), mapped);
+    BaseNode* last = kept.back().get();
+    NodeArena inner;
+    kept.pop_back();
+    kept.push_back(std::make_unique<IntVal>(-1));
+    EXPECT_EQ(kept.back().get(), last);
+    for (size_t i = 0; i < kept.size(); i += 2) kept[i].reset();  // dead until the arenas close
+  }
+  EXPECT_EQ(static_cast<IntVal*>(kept.back().get())->GetInt(), -1);
+  kept.clear();
+  EXPECT_EQ(NodeArena::MappedBytes(), mapped);
+}
 
 }  // namespace
