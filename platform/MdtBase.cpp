@@ -492,7 +492,22 @@ const String& SharedFileName::Get() const {
   return rep_ ? rep_->name : kEmpty;
 }
 
-void PsfComp::SetFileName(const String& fileName) { file_ = SharedFileName(fileName); }
+void PsfComp::SetFileName(const String& fileName) {
+  // Nodes copied one after another name the same few files (a merge takes
+  // from a definition file and the MSS in turn): the names made last on
+  // this thread are shared instead of made again for each node.
+  constexpr size_t kKept = 4;
+  thread_local SharedFileName kept[kKept];
+  thread_local size_t next = 0;
+  for (const SharedFileName& k : kept)
+    if (k && k.Get() == fileName) {
+      file_ = k;
+      return;
+    }
+  kept[next] = SharedFileName(fileName);
+  file_ = kept[next];
+  next = (next + 1) % kKept;
+}
 
 PsfComp* PsfComp::ClonePsfComp() const {
   auto* c = new PsfComp(GetName());
