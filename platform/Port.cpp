@@ -1,5 +1,6 @@
 #include "Port.h"
 
+#include <dirent.h>
 #include <regex.h>
 #include <sys/stat.h>
 
@@ -168,19 +169,26 @@ void Stream::close() {
 // Directory listing
 // ---------------------------------------------------------------------------
 UT_DIR::UT_DIR(const std::string& path) {
-  std::error_code ec;
-  fs::directory_iterator it(path, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return;
+  // Plain readdir: a repository lists thousands of entries, and the type the
+  // directory itself records spares a look at each.
+  DIR* dir = path.empty() ? nullptr : ::opendir(path.c_str());
+  if (!dir) return;
   open_ = true;
-  for (fs::directory_iterator end; it != end; it.increment(ec)) {
-    if (ec) break;
+  while (const struct dirent* d = ::readdir(dir)) {
+    if (std::strcmp(d->d_name, ".") == 0 || std::strcmp(d->d_name, "..") == 0) continue;
     DirEntry e;
-    e.name = it->path().filename().string();
-    std::error_code ec2;
-    // is_directory follows links, as a walk of the tree would.
-    e.isDir = it->is_directory(ec2) && !ec2;
+    e.name = d->d_name;
+    if (d->d_type == DT_DIR) {
+      e.isDir = true;
+    } else if (d->d_type == DT_LNK || d->d_type == DT_UNKNOWN) {
+      // Links are followed, as a walk of the tree would.
+      struct stat st;
+      const std::string full = path + (path.back() == '/' ? "" : "/") + e.name;
+      e.isDir = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    }
     entries_.push_back(std::move(e));
   }
+  ::closedir(dir);
   std::sort(entries_.begin(), entries_.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
 }
