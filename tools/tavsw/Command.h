@@ -52,8 +52,21 @@ struct RepoOptions {
     app.add_flag("-v,--verbose", verbose,
                  "Also list the directories the scan passed over, and why");
   }
+  // The scan alone, which says nothing: it may run on another thread while
+  // other inputs are read. Null when a --repo names no directory.
+  std::unique_ptr<TavSoftware::SwReposMan> Scan() const {
+    for (const auto& d : dirs)
+      if (!Port::File::isdir(d)) return nullptr;
+    auto man = std::make_unique<TavSoftware::SwReposMan>(true);
+    // The repository added last is searched first.
+    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    return man;
+  }
   // The manager, or null when a --repo names no directory (reported).
-  std::unique_ptr<TavSoftware::SwReposMan> Make(Context& ctx) const {
+  // `scanned` is what an earlier Scan() made, if any; it is used when the
+  // directories still pass the checks.
+  std::unique_ptr<TavSoftware::SwReposMan> Make(
+      Context& ctx, std::unique_ptr<TavSoftware::SwReposMan> scanned = nullptr) const {
     bool ok = true;
     for (const auto& d : dirs) {
       if (Port::File::isdir(d)) continue;
@@ -62,9 +75,8 @@ struct RepoOptions {
       ok = false;
     }
     if (!ok) return nullptr;
-    auto man = std::make_unique<TavSoftware::SwReposMan>(true);
-    // The repository added last is searched first.
-    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    auto man = scanned ? std::move(scanned) : Scan();
+    if (!man) return nullptr;  // a directory went away since the check
     if (man->GetSwReposSeqRef().empty())
       ctx.diag.Tool(MsgSeverity::kWarning,
                     "no repository to search (QUARLY_VEK names no installation and no --repo "

@@ -2,9 +2,11 @@
 // text or JSON), check (an MSS against its definitions and the hardware)
 // and tcl (a script walking the model).
 #include <boost/shared_ptr.hpp>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <system_error>
 #include <vector>
 
 #include "ArrayInst.h"
@@ -224,6 +226,15 @@ struct ModelOptions {
   // holds the build's error count.
   std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
                                    int& errors, int& status) const {
+    // The repository scan looks only at directories and says nothing: it
+    // runs beside the reading of the hardware description. Whatever path
+    // the build takes below, the future waits for it.
+    std::future<std::unique_ptr<TavSoftware::SwReposMan>> scan;
+    try {
+      scan = std::async(std::launch::async, [this] { return repos.Scan(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the scan runs in turn below.
+    }
     hwDb = ReadHw();
     status = kTavswUsage;
     if (!hwDb) return nullptr;
@@ -240,7 +251,7 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
-    auto man = repos.Make(ctx);
+    auto man = repos.Make(ctx, scan.valid() ? scan.get() : nullptr);
     if (!man) return nullptr;
     std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
         hwDb, mss.c_str(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
