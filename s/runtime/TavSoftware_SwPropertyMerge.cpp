@@ -1,7 +1,6 @@
 // SwPropertyUtil: kinds of property, merged option and parameter lists,
 // parameter conditions, blocks and categories.
 #include <unordered_map>
-#include <unordered_set>
 
 #include "Block.h"
 #include "Category.h"
@@ -58,6 +57,32 @@ std::string LowerKey(const String& name) {
   String key = name;
   return key.MakeLower();
 }
+
+// The first entry of a list by name, ignoring case. Most lists are a
+// component's few parameters: they are searched in place, and only long
+// ones get a map.
+class FirstByName {
+ public:
+  explicit FirstByName(const PropSeq& seq) : seq_(seq) {
+    if (seq.size() > kInPlace)
+      for (const MdtBase::Property* p : seq)
+        if (p) map_.emplace(LowerKey(p->GetName()), p);
+  }
+  const MdtBase::Property* Find(const String& name) const {
+    if (seq_.size() > kInPlace) {
+      auto it = map_.find(LowerKey(name));
+      return it == map_.end() ? nullptr : it->second;
+    }
+    for (const MdtBase::Property* p : seq_)
+      if (p && Eq(p->GetName(), name)) return p;
+    return nullptr;
+  }
+
+ private:
+  static constexpr size_t kInPlace = 16;
+  const PropSeq& seq_;
+  std::unordered_map<std::string, const MdtBase::Property*> map_;
+};
 
 const MdtBase::PsfComp* FirstCondition(const MdtBase::PsfComp* dep) {
   const auto* list =
@@ -168,14 +193,11 @@ int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq&
   const bool isParam = Eq(kind, "PARAMETER");
   // The first instance entry of each name, so that a component with many
   // parameters merges in linear time.
-  std::unordered_map<std::string, const MdtBase::Property*> byName;
-  for (const MdtBase::Property* m : inst)
-    if (m) byName.emplace(LowerKey(m->GetName()), m);
+  const FirstByName byName(inst);
   int count = 0;
   for (const MdtBase::Property* d : defs) {
     if (!d) continue;
-    auto found = byName.find(LowerKey(d->GetName()));
-    const MdtBase::Property* m = found == byName.end() ? nullptr : found->second;
+    const MdtBase::Property* m = byName.Find(d->GetName());
     if (!m || !evalDeps) {
       MdtBase::Property* n = CopyOf(d, count);
       if (m && isParam) AddMssValue(n, m);
@@ -198,12 +220,10 @@ int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq&
     if (isParam) AddMssValue(n, m);
     out.push_back(n);
   }
-  std::unordered_set<std::string> present;
-  for (const MdtBase::Property* o : out)
-    if (o) present.insert(LowerKey(o->GetName()));
+  // Carried entries the list does not have yet; the list grows as they
+  // are added, so a name carried twice is added once.
   for (const MdtBase::Property* m : inst) {
-    if (!m || !InNames(m->GetName(), kCarriedNames) ||
-        !present.insert(LowerKey(m->GetName())).second)
+    if (!m || !InNames(m->GetName(), kCarriedNames) || FirstByName(out).Find(m->GetName()))
       continue;
     MdtBase::Property* n = CreateDerivedProperty(kind);
     if (!n) n = NewLike(m);
