@@ -2,9 +2,12 @@
 
 #include <dirent.h>
 #include <regex.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -134,35 +137,66 @@ bool File::remove(const std::string& path) { return !path.empty() && ::remove(pa
 // ---------------------------------------------------------------------------
 Stream::~Stream() { close(); }
 
+namespace {
+constexpr size_t kBufferSize = 64 * 1024;
+}  // namespace
+
 bool Stream::open(const std::string& path) {
   close();
   // Directories and devices open "successfully" on some systems; only
   // regular files are input.
   if (!File::isfile(path)) return false;
-  in_.open(path, std::ios::in | std::ios::binary);
-  return in_.is_open();
-}
-
-bool Stream::isopen() const { return in_.is_open(); }
-
-bool Stream::readline(String& line) {
-  line.clear();
-  if (!in_.is_open() || !in_.good()) return false;
-  if (!std::getline(in_, static_cast<std::string&>(line))) {
-    return !line.empty();
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd_ < 0) return false;
+  if (!buf_) buf_ = std::make_unique<char[]>(kBufferSize);
   return true;
 }
 
-bool Stream::geteof() {
-  if (!in_.is_open() || !in_.good()) return true;
-  return in_.peek() == std::char_traits<char>::eof();
+bool Stream::isopen() const { return fd_ >= 0; }
+
+bool Stream::Fill() {
+  if (fd_ < 0 || ended_) return false;
+  ssize_t n;
+  do {
+    n = ::read(fd_, buf_.get(), kBufferSize);
+  } while (n < 0 && errno == EINTR);
+  // A read error ends the input, as the end of the file does.
+  pos_ = 0;
+  end_ = n > 0 ? static_cast<size_t>(n) : 0;
+  ended_ = n <= 0;
+  return end_ > 0;
 }
 
+bool Stream::readline(String& line) {
+  line.clear();
+  // Lines are cut from a buffer of the file rather than read through a
+  // stream: a definition file is hundreds of thousands of short lines.
+  bool any = false;
+  for (;;) {
+    if (pos_ == end_ && !Fill()) break;
+    any = true;
+    const char* from = buf_.get() + pos_;
+    const void* nl = std::memchr(from, '\n', end_ - pos_);
+    if (nl) {
+      const size_t len = static_cast<const char*>(nl) - from;
+      line.append(from, len);
+      pos_ += len + 1;
+      break;
+    }
+    line.append(from, end_ - pos_);
+    pos_ = end_;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return any;
+}
+
+bool Stream::geteof() { return pos_ == end_ && !Fill(); }
+
 void Stream::close() {
-  if (in_.is_open()) in_.close();
-  in_.clear();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  pos_ = end_ = 0;
+  ended_ = false;
 }
 
 // ---------------------------------------------------------------------------

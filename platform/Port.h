@@ -232,7 +232,12 @@ class TAVSW_API Stream {
   void close();
 
  private:
-  std::ifstream in_;
+  // Refills the buffer; false at the end of input or on a read error.
+  bool Fill();
+  int fd_ = -1;
+  bool ended_ = false;
+  std::unique_ptr<char[]> buf_;
+  size_t pos_ = 0, end_ = 0;
 };
 
 // One entry of a directory listing.

@@ -110,6 +110,12 @@ TEST_F(PortStreamTest, LineEndingsAndLastLine) {
   EXPECT_EQ(ReadAll(dir.Write("c", "")), V{});
   EXPECT_EQ(ReadAll(dir.Write("d", "\n\n")), (V{"", ""}));
   EXPECT_EQ(ReadAll(dir.Write("e", std::string("a\0b\n", 4))), (V{std::string("a\0b", 3)}));
+  // Lines longer than the read buffer, and line ends falling on its edges.
+  for (size_t n : {65535u, 65536u, 200000u}) {
+    const std::string a(n, 'a'), b(3, 'b');
+    EXPECT_EQ(ReadAll(dir.Write("f", a + "\r\n" + b + "\n")), (V{a, b})) << n;
+    EXPECT_EQ(ReadAll(dir.Write("g", a + "\n" + b)), (V{a, b})) << n;
+  }
 }
 
 TEST_F(PortStreamTest, RefusesMissingFilesAndDirectories) {
