@@ -1,5 +1,9 @@
 // Parse and Write of MddUtil live with the reader and the writer.
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "Array.h"
 #include "ArrayUtil.h"
@@ -19,26 +23,33 @@ bool Is(const MdtBase::BaseNode* node, const char* tag) {
 
 // Owner, then the entry's own subtree. The typed owner utilities are used
 // only on entries of their type; anything else gets the generic treatment.
-void AssignEntries(Mdd* mdd, int nodeType) {
-  for (MdtBase::Property* p : mdd->GetPropSeqRef(nodeType)) {
-    if (!p) continue;
-    p->SetOwner(mdd);
-    if (nodeType == Mdd::INTERFACES && Is(p, "TavSoftware_Interface"))
-      InterfaceUtil::AssignOwner(static_cast<Interface*>(p));
-    else if (nodeType == Mdd::ARRAYS && Is(p, "TavSoftware_Array"))
-      ArrayUtil::AssignOwner(static_cast<Array*>(p));
-    else if (nodeType == Mdd::BLOCKS && Is(p, "TavSoftware_Block"))
-      BlockUtil::AssignOwner(static_cast<Block*>(p));
-    else
-      MdtBase::PropertyUtil::AssignOwner(p, nullptr);
-  }
+void AssignEntry(Mdd* mdd, int nodeType, MdtBase::Property* p) {
+  p->SetOwner(mdd);
+  if (nodeType == Mdd::INTERFACES && Is(p, "TavSoftware_Interface"))
+    InterfaceUtil::AssignOwner(static_cast<Interface*>(p));
+  else if (nodeType == Mdd::ARRAYS && Is(p, "TavSoftware_Array"))
+    ArrayUtil::AssignOwner(static_cast<Array*>(p));
+  else if (nodeType == Mdd::BLOCKS && Is(p, "TavSoftware_Block"))
+    BlockUtil::AssignOwner(static_cast<Block*>(p));
+  else
+    MdtBase::PropertyUtil::AssignOwner(p, nullptr);
 }
 }  // namespace
 
 int MddUtil::AssignOwner(Mdd* mdd) {
   if (!mdd) return -1;
-  for (int nodeType : {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
-    AssignEntries(mdd, nodeType);
+  // In the order of the file, which is the order in memory: a big file's
+  // tree is swept once, not once per kind of entry. An entry listed twice
+  // is still seen in the order of its lists.
+  std::vector<std::pair<MdtBase::Property*, int>> entries;
+  for (int nodeType :
+       {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
+    for (MdtBase::Property* p : mdd->GetPropSeqRef(nodeType))
+      if (p) entries.emplace_back(p, nodeType);
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return std::less<>()(a.first, b.first);
+  });
+  for (const auto& [p, nodeType] : entries) AssignEntry(mdd, nodeType, p);
   return 0;
 }
 

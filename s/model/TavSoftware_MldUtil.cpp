@@ -1,5 +1,9 @@
 // Parse of MldUtil lives with the reader.
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "Array.h"
 #include "ArrayUtil.h"
@@ -19,27 +23,33 @@ bool Is(const MdtBase::BaseNode* node, const char* tag) {
 
 // Owner, then the entry's own subtree. The typed owner utilities are used
 // only on entries of their type; anything else gets the generic treatment.
-void AssignEntries(Mld* mld, int nodeType) {
-  for (MdtBase::Property* p : mld->GetPropSeqRef(nodeType)) {
-    if (!p) continue;
-    p->SetOwner(mld);
-    if (nodeType == Mld::INTERFACES && Is(p, "TavSoftware_Interface"))
-      InterfaceUtil::AssignOwner(static_cast<Interface*>(p));
-    else if (nodeType == Mld::ARRAYS && Is(p, "TavSoftware_Array"))
-      ArrayUtil::AssignOwner(static_cast<Array*>(p));
-    else if (nodeType == Mld::CATEGORIES && Is(p, "TavSoftware_Category"))
-      CategoryUtil::AssignOwner(static_cast<Category*>(p));
-    else
-      MdtBase::PropertyUtil::AssignOwner(p, nullptr);
-  }
+void AssignEntry(Mld* mld, int nodeType, MdtBase::Property* p) {
+  p->SetOwner(mld);
+  if (nodeType == Mld::INTERFACES && Is(p, "TavSoftware_Interface"))
+    InterfaceUtil::AssignOwner(static_cast<Interface*>(p));
+  else if (nodeType == Mld::ARRAYS && Is(p, "TavSoftware_Array"))
+    ArrayUtil::AssignOwner(static_cast<Array*>(p));
+  else if (nodeType == Mld::CATEGORIES && Is(p, "TavSoftware_Category"))
+    CategoryUtil::AssignOwner(static_cast<Category*>(p));
+  else
+    MdtBase::PropertyUtil::AssignOwner(p, nullptr);
 }
 }  // namespace
 
 int MldUtil::AssignOwner(Mld* mld) {
   if (!mld) return -1;
+  // In the order of the file, which is the order in memory: a big file's
+  // tree is swept once, not once per kind of entry. An entry listed twice
+  // is still seen in the order of its lists.
+  std::vector<std::pair<MdtBase::Property*, int>> entries;
   for (int nodeType :
        {Mld::OPTIONS, Mld::PARAMETERS, Mld::INTERFACES, Mld::ARRAYS, Mld::CATEGORIES})
-    AssignEntries(mld, nodeType);
+    for (MdtBase::Property* p : mld->GetPropSeqRef(nodeType))
+      if (p) entries.emplace_back(p, nodeType);
+  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+    return std::less<>()(a.first, b.first);
+  });
+  for (const auto& [p, nodeType] : entries) AssignEntry(mld, nodeType, p);
   return 0;
 }
 

@@ -78,6 +78,31 @@ TEST_F(MldReaderTest, StatementsLandWhereTheyBelong) {
   EXPECT_EQ(Names(Seq(Mld::ARRAYS)), V{"top_arr"});
 }
 
+// Thousands of entries of every kind, interleaved: owners are set and the
+// tree dies clean however its entries are visited.
+TEST_F(MldReaderTest, BigFilesGetEveryOwner) {
+  std::string text;
+  for (int i = 0; i < 600; ++i) {
+    const std::string n = std::to_string(i);
+    text += "PARAM name = p" + n + ", DEFAULT = " + n + ", TYPE = int;\n"
+            "BEGIN CATEGORY c" + n + "\nPARAM name = c" + n + ";\nEND CATEGORY\n"
+            "BEGIN INTERFACE i" + n + "\nFUNCTION NAME = f, VALUE = v;\nEND INTERFACE\n"
+            "BEGIN ARRAY a" + n + "\nPROPERTY default = (1, 2);\nEND ARRAY\n";
+  }
+  ASSERT_EQ(ReadIn(text), 0);
+  for (int kind : {Mld::PARAMETERS, Mld::CATEGORIES, Mld::INTERFACES, Mld::ARRAYS}) {
+    ASSERT_EQ(Seq(kind).size(), 600u) << kind;
+    for (MdtBase::Property* p : Seq(kind)) ASSERT_EQ(p->GetOwner(), &mld) << p->GetName();
+  }
+  for (MdtBase::Property* p : Seq(Mld::CATEGORIES))
+    for (MdtBase::Property* c : static_cast<Category*>(p)->GetPropSeqRef(Category::PARAMETERS))
+      ASSERT_EQ(c->GetOwner(), p);
+  for (MdtBase::Property* p : Seq(Mld::INTERFACES))
+    for (MdtBase::Property* f : static_cast<Interface*>(p)->GetPropSeqRef(Interface::FUNCTIONS))
+      ASSERT_EQ(f->GetOwner(), p);
+  EXPECT_EQ(Seq(Mld::PARAMETERS)[599]->GetValueStr(), "599");
+}
+
 // The LIBRARY/OS section: its name, the type written at its END, and the
 // exits that leave no type behind (and record no error code).
 TEST_F(MldReaderTest, LibraryOrOsSection) {
