@@ -204,16 +204,6 @@ MdtBase::IntVal* AsInt(MdtBase::Property* p) {
 
 }  // namespace
 
-bool HasKeyword(std::string_view text, std::string_view keyword) {
-  return Port::StartsNoCase(text, keyword);
-}
-
-bool TakeKeyword(std::string_view& text, std::string_view keyword) {
-  if (!HasKeyword(text, keyword)) return false;
-  text = BaseUtils::TrimLeadingView(text.substr(keyword.size()));
-  return true;
-}
-
 std::string_view FirstWord(std::string_view text) {
   return text.substr(0, text.find_first_of(MdtBase::SPACESET));
 }

@@ -32,11 +32,23 @@ enum class DefFormat { kMdd, kMld };
 
 // True when `text` begins with `keyword`, ignoring case (a prefix match, so
 // "PARAMETER" matches "PARAM").
-bool HasKeyword(std::string_view text, std::string_view keyword);
+// Every statement is tried against keyword after keyword: inline, and most
+// tries end at the first letter.
+inline bool HasKeyword(std::string_view text, std::string_view keyword) {
+  if (keyword.empty()) return true;
+  if (text.empty() || Port::String::Lower(static_cast<unsigned char>(text[0])) !=
+                          Port::String::Lower(static_cast<unsigned char>(keyword[0])))
+    return false;
+  return Port::StartsNoCase(text, keyword);
+}
 // HasKeyword; on a match the keyword's characters and the blanks after them
 // are removed from `text`. Only the keyword's length is removed, so
 // "BEGIN DRIVERS x" leaves "S x" after "DRIVER".
-bool TakeKeyword(std::string_view& text, std::string_view keyword);
+inline bool TakeKeyword(std::string_view& text, std::string_view keyword) {
+  if (!HasKeyword(text, keyword)) return false;
+  text = MdtBase::BaseUtils::TrimLeadingView(text.substr(keyword.size()));
+  return true;
+}
 // The text up to the first blank.
 std::string_view FirstWord(std::string_view text);
 String Lower(std::string_view text);
