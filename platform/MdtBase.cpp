@@ -113,13 +113,10 @@ TagChains& Chains() {
 constexpr size_t kChainCacheSize = 512;
 std::atomic<const TagChain*> g_chainCache[kChainCacheSize];
 
-const TagChain* Extend(const TagChain* parent, const char* tag) {
-  const auto p = reinterpret_cast<uintptr_t>(parent);
-  const auto t = reinterpret_cast<uintptr_t>(tag);
-  auto& slot = g_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
-  if (const TagChain* c = slot.load(std::memory_order_acquire);
-      c && c->parent == parent && c->tag == tag)
-    return c;
+// Out of line, so that the cached path, taken for nearly every node made,
+// stays a few instructions.
+[[gnu::noinline]] const TagChain* ExtendSlow(const TagChain* parent, const char* tag,
+                                             std::atomic<const TagChain*>& slot) {
   TagChains& chains = Chains();
   const TagChain* chain;
   {
@@ -132,6 +129,16 @@ const TagChain* Extend(const TagChain* parent, const char* tag) {
   }
   slot.store(chain, std::memory_order_release);
   return chain;
+}
+
+inline const TagChain* Extend(const TagChain* parent, const char* tag) {
+  const auto p = reinterpret_cast<uintptr_t>(parent);
+  const auto t = reinterpret_cast<uintptr_t>(tag);
+  auto& slot = g_chainCache[((p >> 4) ^ (t >> 2) ^ (t >> 9)) % kChainCacheSize];
+  if (const TagChain* c = slot.load(std::memory_order_acquire);
+      c && c->parent == parent && c->tag == tag)
+    return c;
+  return ExtendSlow(parent, tag, slot);
 }
 }  // namespace
 
