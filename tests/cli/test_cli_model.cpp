@@ -78,6 +78,17 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
   EXPECT_EQ(1, r.status);
   EXPECT_TRUE(Contains(r.err, "ERROR: " + broken + " line 5 - Cannot find MDD file")) << r.err;
 
+  // What reading the MSS says comes after what the repositories say, and
+  // not at all when a repository cannot be used.
+  const std::string unread = dir.Write("unread.mss", "BEGIN BOGUS\n");
+  dir.Write("empty/drivers/.keep", "");
+  r = RunTavsw({"build", unread, "--hw", kHw, "--repo", dir / "empty"});
+  EXPECT_EQ(r.err.find("tavsw: " + dir / "empty" + ": holds no core\nERROR: " + unread + " line 1"),
+            0u) << r.err;
+  r = RunTavsw({"build", unread, "--hw", kHw, "--repo", dir / "none"});
+  EXPECT_EQ(1, r.status);
+  EXPECT_FALSE(Contains(r.err, unread)) << r.err;
+
   const std::string bad = dir.Write("bad.json", "{ \"format\": 2, \"instances\": [] }");
   const struct {
     std::vector<std::string> args;

@@ -35,6 +35,37 @@ using Json = nlohmann::ordered_json;
 
 // Records every message of the library in issue order and, unless told to
 // keep quiet, passes it on to the tool's diagnostics.
+// Holds what is issued on this thread while it lives; Pass() hands it on,
+// in order, to the sink that was current before, so that work done early
+// speaks in its usual place.
+class Held : public MsgSink {
+ public:
+  Held() : previous_(Port_MsgManData::SetSink(this)) {}
+  ~Held() override { Stop(); }
+  Held(const Held&) = delete;
+  Held& operator=(const Held&) = delete;
+  void Report(const MsgRecord& msg) override { held_.push_back(msg); }
+  void Stop() {
+    if (!stopped_) Port_MsgManData::SetSink(previous_);
+    stopped_ = true;
+  }
+  void Pass() {
+    Stop();
+    for (const MsgRecord& m : held_) {
+      if (previous_)
+        previous_->Report(m);
+      else  // the default sink; the thread's error count sees an error twice
+        Port_MsgManData::Issue(m.severity, m.text, m.file, m.line);
+    }
+    held_.clear();
+  }
+
+ private:
+  MsgSink* previous_;
+  bool stopped_ = false;
+  std::vector<MsgRecord> held_;
+};
+
 class Recorder : public MsgSink {
  public:
   explicit Recorder(bool forward) : forward_(forward), previous_(Port_MsgManData::SetSink(this)) {}
@@ -251,12 +282,23 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
+    // The MSS is read while the scan may still run. What reading it says is
+    // held and said after the repository checks, where it was always said,
+    // and not at all when they fail.
+    auto source = std::make_unique<TavSoftware::Mss>();
+    Held held;
+    const int parsed = TavSoftware::SwRTUtil::Parse(mss.c_str(), source.get());
+    held.Stop();
     auto man = repos.Make(ctx, scan.valid() ? scan.get() : nullptr);
     if (!man) return nullptr;
+    held.Pass();
     std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
-        hwDb, mss.c_str(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
-    // The components keep pointers into the manager's cores.
+        hwDb, source.get(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
+    // The model points into the MSS it was built from, and its components
+    // into the manager's cores.
+    model->AdoptSourceMss(source.release());
     model->Adopt(man.release());
+    errors += parsed;
     status = errors ? kTavswErrors : kTavswOk;
     return model;
   }
