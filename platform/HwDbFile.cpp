@@ -69,7 +69,7 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
       return true;
     }
     JVal& top = stack_.back();
-    if (top.kind == JVal::kObject) top.keys.push_back(pendingKey_);
+    if (top.kind == JVal::kObject) top.keys.push_back(std::move(pendingKey_));
     top.items.push_back(std::move(v));
     return true;
   }
@@ -79,7 +79,7 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
       tooDeep_ = true;
       return false;
     }
-    keyStack_.push_back(pendingKey_);
+    keyStack_.push_back(std::move(pendingKey_));
     stack_.push_back(JVal{kind, {}, {}, {}});
     return true;
   }
@@ -87,14 +87,14 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
     JVal done = std::move(stack_.back());
     stack_.pop_back();
     // The key this container was opened under is the one it is stored as.
-    pendingKey_ = keyStack_.back();
+    pendingKey_ = std::move(keyStack_.back());
     keyStack_.pop_back();
     if (stack_.empty()) {
       root = std::move(done);
       return true;
     }
     JVal& top = stack_.back();
-    if (top.kind == JVal::kObject) top.keys.push_back(pendingKey_);
+    if (top.kind == JVal::kObject) top.keys.push_back(std::move(pendingKey_));
     top.items.push_back(std::move(done));
     return true;
   }
@@ -123,20 +123,43 @@ const char* KindName(JVal::Kind k) {
   return "a value";
 }
 
-void Expect(const JVal& v, JVal::Kind kind, const std::string& path) {
+// `path` makes the value's path, only when it is needed for the message.
+template <class Path>
+void ExpectAt(const JVal& v, JVal::Kind kind, const Path& path) {
   if (v.kind != kind)
-    throw Invalid(path + ": expected " + KindName(kind) + ", found " + KindName(v.kind));
+    throw Invalid(path() + ": expected " + KindName(kind) + ", found " + KindName(v.kind));
 }
+void Expect(const JVal& v, JVal::Kind kind, const std::string& path) {
+  ExpectAt(v, kind, [&] { return path; });
+}
+
+// True when key `i` of `keys` was given before it: by a scan for the few
+// keys of an instance, by a set for long objects.
+class Repeats {
+ public:
+  explicit Repeats(const std::vector<std::string>& keys) : keys_(keys) {}
+  bool Seen(size_t i) {
+    if (keys_.size() > kScan) return !set_.insert(keys_[i]).second;
+    for (size_t j = 0; j < i; ++j)
+      if (keys_[j] == keys_[i]) return true;
+    return false;
+  }
+
+ private:
+  static constexpr size_t kScan = 16;
+  const std::vector<std::string>& keys_;
+  std::set<std::string_view> set_;
+};
 
 // Walks an object's members: known keys to `take`, unknown ones warned about,
 // a key given twice refused.
 template <class Take>
 void Members(const JVal& obj, const std::string& path, const std::string& file,
              std::initializer_list<const char*> known, Take take) {
-  std::set<std::string> seen;
+  Repeats repeats(obj.keys);
   for (size_t i = 0; i < obj.items.size(); ++i) {
     const std::string& k = obj.keys[i];
-    if (!seen.insert(k).second) throw Invalid(path + ": key \"" + k + "\" given twice");
+    if (repeats.Seen(i)) throw Invalid(path + ": key \"" + k + "\" given twice");
     bool isKnown = false;
     for (const char* name : known) isKnown = isKnown || k == name;
     if (isKnown)
@@ -210,27 +233,28 @@ boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const st
         Instance inst;
         Members(o, at, name, {"name", "type", "version", "class", "parameters", "addressable"},
                 [&](const std::string& key, const JVal& f) {
-                  const std::string fp = at + "." + key;
+                  auto fp = [&] { return at + "." + key; };
                   if (key == "parameters") {
-                    Expect(f, JVal::kObject, fp);
-                    std::set<std::string> seen;
+                    ExpectAt(f, JVal::kObject, fp);
+                    Repeats repeats(f.keys);
                     for (size_t j = 0; j < f.items.size(); ++j) {
                       const JVal& pv = f.items[j];
                       if (pv.kind != JVal::kString && pv.kind != JVal::kNumber)
-                        throw Invalid(fp + "." + f.keys[j] + ": expected a string or a number, found " +
+                        throw Invalid(fp() + "." + f.keys[j] + ": expected a string or a number, found " +
                                       KindName(pv.kind));
-                      if (!seen.insert(f.keys[j]).second)
-                        throw Invalid(fp + ": key \"" + f.keys[j] + "\" given twice");
+                      if (repeats.Seen(j))
+                        throw Invalid(fp() + ": key \"" + f.keys[j] + "\" given twice");
                       inst.parameters.emplace_back(f.keys[j], pv.text);
                     }
                   } else if (key == "addressable") {
-                    Expect(f, JVal::kArray, fp);
+                    ExpectAt(f, JVal::kArray, fp);
                     for (size_t j = 0; j < f.items.size(); ++j) {
-                      Expect(f.items[j], JVal::kString, fp + "[" + std::to_string(j) + "]");
+                      ExpectAt(f.items[j], JVal::kString,
+                               [&] { return fp() + "[" + std::to_string(j) + "]"; });
                       inst.addressable.push_back(f.items[j].text);
                     }
                   } else {
-                    Expect(f, JVal::kString, fp);
+                    ExpectAt(f, JVal::kString, fp);
                     (key == "name"      ? inst.name
                      : key == "type"    ? inst.type
                      : key == "version" ? inst.version

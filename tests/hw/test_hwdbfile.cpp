@@ -35,6 +35,8 @@ TEST_F(HwDbFileTest, AnswersLookupsIgnoringCase) {
 
 TEST_F(HwDbFileTest, UnusableFilesAreOneErrorNamingTheFile) {
   const std::string inst = R"({ "name": "u", "type": "t", "version": "1.00.a", "class": "P" })";
+  std::string manyParams = R"("P0": 0)";  // more keys than are compared one by one
+  for (int i = 1; i < 40; ++i) manyParams += ", \"P" + std::to_string(i) + "\": 0";
   struct Case {
     std::string text, error;
   } cases[] = {
@@ -60,6 +62,10 @@ TEST_F(HwDbFileTest, UnusableFilesAreOneErrorNamingTheFile) {
       {R"({ "format": 1, "instances": [ { "name": "u", "addressable": [ "a", 3 ] } ] })",
        "hw.json - instances[0].addressable[1]: expected a string, found a number\n"},
       {std::string(100, '[') + std::string(100, ']'), "hw.json - nesting deeper than 64 levels\n"},
+      {R"({ "format": 1, "instances": [ { "name": "u", "parameters": { "A": 1, "B": 2, "A": 3 } } ] })",
+       "hw.json - instances[0].parameters: key \"A\" given twice\n"},
+      {R"({ "format": 1, "instances": [ { "name": "u", "parameters": { )" + manyParams + R"(, "P7": 0 } } ] })",
+       "hw.json - instances[0].parameters: key \"P7\" given twice\n"},
   };
   for (const auto& c : cases) {
     msgs.Clear();
