@@ -123,6 +123,21 @@ bool File::isdir(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+Dir::Dir(const std::string& path) : path_(path) {
+  if (!path.empty()) fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+Dir::~Dir() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool Dir::IsFile(const std::string& relative) const {
+  if (relative.empty()) return false;
+  if (fd_ < 0) return File::isfile(path_ + "/" + relative);
+  struct stat st;
+  return ::fstatat(fd_, relative.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode);
+}
+
 bool File::getdatetime(const std::string& path, int64_t& stamp) {
   struct stat st;
   if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;

@@ -17,6 +17,13 @@ String JoinPath(const String& dir, const String& name) {
   return MdtBase::BaseUtils::CreateFileNameDir(dir, name).GetFullName();
 }
 
+// The definition file's name of a core `name` of `kind`, as the scan looks for it.
+String DefinitionName(const String& name, int kind) {
+  Port::FileName f(name + "_v" + SwCore::GetPsfVerFilenameStr());
+  f.SetExtension(kind == SwRepos::DRIVER ? ".mdd" : ".mld");
+  return f.GetFullName();
+}
+
 // The definition file a scanned core stands for.
 String DefinitionPath(const SwCore* core, int fileKind) {
   Port::FileName f(core->GetCoreDir());
@@ -57,15 +64,26 @@ struct SwReposImp {
   // Appends a core for every core directory of the categories `names` not
   // yet in the list; `kind` is 1 for driver cores, 2 for library/OS cores.
   void ScanCategories(SwRepos* self, const std::vector<String>& names, int kind);
-  // A new core when `dir`/data/<name>_v2_1_0.<ext> exists; null otherwise.
-  SwCore* CheckAndCreateCore(SwRepos* self, const String& dir, const String& name,
-                             const String& version, int kind);
+  // The core of data directory `data`.
+  static SwCore* NewCore(SwRepos* self, const String& data, const String& name,
+                         const String& version, int kind);
   // Takes `core` out of the list and keeps it retired; with `keepDir` its
   // directory is still skipped by later scans.
   void Retire(SwCore* core, bool keepDir);
   // The cores named `name` (ignoring case) in list order; null when none.
   const std::vector<SwCore*>* ByName(const String& name);
 };
+
+SwCore* SwReposImp::NewCore(SwRepos* self, const String& data, const String& name,
+                           const String& version, int kind) {
+  SwCore* core = new SwCore();
+  core->SetName(name);
+  core->SetVersion(version);
+  core->SetCoreDir(Port::FileName(data));
+  core->SetPsfKind(kind == SwRepos::DRIVER ? SwCore::MDD : SwCore::MLD);
+  core->SetOwner(self);
+  return core;
+}
 
 const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
   const unsigned long renames = detail::g_coreRenames;
@@ -82,39 +100,25 @@ const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
   return it == byName.end() ? nullptr : &it->second;
 }
 
-SwCore* SwReposImp::CheckAndCreateCore(SwRepos* self, const String& dir, const String& name,
-                                       const String& version, int kind) {
-  // A regular file under data/ implies data/ is a directory: one look, not two.
-  String data = JoinPath(dir, "data");
-  Port::FileName file(data);
-  file.PushPathEnd(name + "_v" + SwCore::GetPsfVerFilenameStr());
-  file.SetExtension(kind == SwRepos::DRIVER ? ".mdd" : ".mld");
-  if (!Port::File::isfile(file.GetFullName())) return nullptr;
-  SwCore* core = new SwCore();
-  core->SetName(name);
-  core->SetVersion(version);
-  core->SetCoreDir(Port::FileName(data));
-  core->SetPsfKind(kind == SwRepos::DRIVER ? SwCore::MDD : SwCore::MLD);
-  core->SetOwner(self);
-  return core;
-}
-
 void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names, int kind) {
   // Fixed depths only (category, core, data): a link back up the tree can
   // make a directory look endless, but never makes this walk longer.
   for (const Port::FileName& category : self->CollectCoreRootDirectories(dir, names)) {
+    const String categoryDir = category.GetFullName();
     std::vector<String> subdirs;
-    MdtBase::BaseUtils::ListSubDirs(category.GetFullName(), subdirs);
+    MdtBase::BaseUtils::ListSubDirs(categoryDir, subdirs);
+    // Thousands of cores: each definition file is looked up from the
+    // category directory, not from the root.
+    const Port::Dir at(categoryDir);
     for (const String& sub : subdirs) {
       String name, version;
       if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version)) continue;
-      String coreDir = JoinPath(category.GetFullName(), sub);
-      if (coreDirs.count(JoinPath(coreDir, "data"))) continue;
-      SwCore* core = CheckAndCreateCore(self, coreDir, name, version, kind);
-      if (!core) continue;
-      cores.push_back(core);
+      String data = JoinPath(JoinPath(categoryDir, sub), "data");
+      if (coreDirs.count(data)) continue;
+      if (!at.IsFile(sub + "/data/" + DefinitionName(name, kind))) continue;
+      cores.push_back(NewCore(self, data, name, version, kind));
       byNameStale = true;
-      coreDirs.insert(core->GetCoreDir().GetFullName());
+      coreDirs.insert(std::move(data));
     }
   }
 }

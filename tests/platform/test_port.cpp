@@ -1,5 +1,6 @@
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 
 #include "Port.h"
@@ -138,6 +139,18 @@ TEST_F(PortStreamTest, DirectoryListingIsSortedAndMarksDirectories) {
   while (const Port::DirEntry* e = it.Next()) names.push_back(e->name + (e->isDir ? "/" : ""));
   EXPECT_EQ(names, (std::vector<std::string>{"a/", "b/", "c"}));
   EXPECT_FALSE(Port::UT_DIR(dir / "missing").IsOpen());
+
+  // Files looked up below a directory held open, links followed.
+  std::filesystem::create_symlink(dir / "a/x", dir / "link");
+  std::filesystem::create_directory_symlink(dir / "b", dir / "dlink");
+  for (const std::string& root : {dir.Path(), dir / "missing"}) {
+    const Port::Dir at(root);
+    const bool there = root == dir.Path();
+    EXPECT_EQ(at.IsFile("a/x"), there);
+    EXPECT_EQ(at.IsFile("link"), there);
+    EXPECT_EQ(at.IsFile("dlink/x"), there);
+    for (const char* no : {"a", "dlink", "a/none", "c/x", ""}) EXPECT_FALSE(at.IsFile(no)) << no;
+  }
 }
 
 TEST(PortRegexp, MatchesAndNeverCrashesOnBadPatterns) {
