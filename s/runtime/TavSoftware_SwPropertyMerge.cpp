@@ -116,7 +116,15 @@ const Dep* BlockCondition(const Block* block, bool& ok) {
 namespace rt {
 
 MdtBase::Property* NewLike(const MdtBase::Property* p) {
-  MdtBase::Property* n = SwPropertyUtil::CreateDerivedProperty(BaseNode::GetBaseNode(p));
+  // The tags are the literals of the table: the class is found by its tag
+  // without making a string of it, as CreateDerivedProperty would find it.
+  const std::string_view tag = BaseNode::GetBaseNode(p);
+  for (const KindRow& row : kKinds)
+    if (tag == row.tag) {
+      MdtBase::Property* n = SwPropertyUtil::CreateDerivedProperty(String(row.keyword));
+      return n ? n : new TavSoftware::Property();
+    }
+  MdtBase::Property* n = SwPropertyUtil::CreateDerivedProperty(String(tag));
   return n ? n : new TavSoftware::Property();
 }
 
