@@ -815,7 +815,9 @@ int PropertyUtil::CopyPropertyBase(const Property* src, Property* dst) {
   dst->SetFileName(src->GetFileNameStr());
   dst->SetLineNum(src->GetLineNum());
   dst->ClearPsfComps();
-  for (const auto* c : src->GetPsfCompSeqRef()) {
+  const PsfCompSeq& from = src->GetPsfCompSeqRef();
+  if (from.size() > 1) dst->GetPsfCompSeqRef().reserve(from.size());
+  for (const auto* c : from) {
     PsfComp* copy = c->ClonePsfComp();
     copy->SetOwner(dst);
     dst->AddPsfComp(copy);
