@@ -119,7 +119,8 @@ class TAVSW_API NodeArena {
   // whichever it came from, on any thread; `size` is the size asked for.
   static void* Allocate(size_t size);
   static void Release(void* p, size_t size) noexcept;
-  // Bytes of the big blocks live now, which are mapped apart from the heap.
+  // Bytes of the big blocks live now that are mapped apart from the heap
+  // (none in the address-sanitizer build, which keeps them on the heap).
   static size_t MappedBytes();
 
  private:

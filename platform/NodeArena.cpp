@@ -124,7 +124,15 @@ bool Mark(Block* block, bool on) {
 std::atomic<size_t> g_mapped{0};
 
 // Big blocks are mapped straight from the system: the heap would map twice
-// the size to align one, and count all of it.
+// the size to align one, and count all of it. Under the address sanitizer
+// they stay on the heap, where the leak checker sees them and what they
+// point to.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kMapBig = false;
+#else
+constexpr bool kMapBig = true;
+#endif
+
 void* MapAligned(size_t size) {
   void* raw = ::mmap(nullptr, 2 * size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
@@ -138,7 +146,7 @@ void* MapAligned(size_t size) {
 }
 
 void FreeBlockMemory(void* mem, unsigned shift) {
-  if (shift == kBigShift) {
+  if (kMapBig && shift == kBigShift) {
     ::munmap(mem, size_t{1} << shift);
     g_mapped -= size_t{1} << shift;
   } else {
@@ -148,7 +156,7 @@ void FreeBlockMemory(void* mem, unsigned shift) {
 
 Block* NewBlock(unsigned shift) {
   const size_t size = size_t{1} << shift;
-  void* mem = shift == kBigShift ? MapAligned(size) : std::aligned_alloc(size, size);
+  void* mem = kMapBig && shift == kBigShift ? MapAligned(size) : std::aligned_alloc(size, size);
   if (!mem) return nullptr;
   // Only a hint: without huge pages the block works the same. Given before
   // the first byte is touched, or the first small page spoils it.

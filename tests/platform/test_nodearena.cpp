@@ -97,7 +97,9 @@ TEST(NodeArena, DeadPlacesAreReusedAndBlocksStillReturn) {
   {
     NodeArena outer;
     for (int i = 0; i < 60000; ++i) kept.push_back(std::make_unique<IntVal>(i));
+#ifndef __SANITIZE_ADDRESS__  // there big blocks stay on the heap, and the leak checker counts them
     EXPECT_GT(NodeArena::MappedBytes(), mapped);
+#endif
     BaseNode* last = kept.back().get();
     NodeArena inner;
     kept.pop_back();
