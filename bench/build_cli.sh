@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Times `tavsw build --json` as a whole process on the synthetic systems of
-# bench_build (one and four processors, 4,000 peripherals), with the
-# system's own accounting (/usr/bin/time: wall time and peak memory).
+# Times `tavsw build` (text and --json) as a whole process on the synthetic
+# systems of bench_build (one and four processors, 4,000 peripherals) against
+# split_lines over the files the build reads (the MSS, the hardware
+# description and the definition files of the cores it uses): the median
+# wall time of five runs of each, their ratio, and the peak memory of the
+# build (/usr/bin/time).
 # Usage: bench/build_cli.sh BUILD_DIR   (a Release build with -DTAVSOFTWARE_BUILD_BENCH=ON)
 set -euo pipefail
 build="${1:-build-release}"
@@ -10,8 +13,31 @@ TAVSW_BENCH_KEEP=1 "$build/bench/bench_build" --benchmark_filter='/4000/' 2> "$l
 root="$(sed -n 's/^bench_build: files kept in //p' "$log")"
 rm -f "$log"
 trap 'rm -rf "$root"' EXIT
+
+# The median wall time of five runs, in microseconds.
+median_us() {
+  local times=() t0 t1
+  "$@" > /dev/null  # warm the page cache
+  for _ in 1 2 3 4 5; do
+    t0=$(date +%s%N)
+    "$@" > /dev/null
+    t1=$(date +%s%N)
+    times+=($(((t1 - t0) / 1000)))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
+}
+
+mapfile -t defs < <(find "$root/repo" -path '*/ip*_v1_00_a/data/*.mdd' -o \
+  -path '*/cpu_v1_00_a/data/*.mdd' -o -path '*/standalone_v2_00_a/data/*.mld')
+printf '%-22s %10s %10s %8s %10s\n' system build_ms split_ms ratio peak_MiB
 for procs in 1 4; do
-  echo "== $procs processor(s), 4000 peripherals"
-  /usr/bin/time -f "wall %e s, peak %M KiB" "$build/tavsw" build --json \
-    "$root/sys${procs}_4000.mss" --hw "$root/hw${procs}_4000.json" --repo "$root/repo" > /dev/null
+  inputs=("$root/sys${procs}_4000.mss" "$root/hw${procs}_4000.json")
+  split=$(median_us "$build/bench/split_lines" "${inputs[@]}" "${defs[@]}")
+  for json in "" --json; do
+    cmd=("$build/tavsw" build $json "${inputs[0]}" --hw "${inputs[1]}" --repo "$root/repo")
+    wall=$(median_us "${cmd[@]}")
+    peak=$(/usr/bin/time -f %M "${cmd[@]}" 2>&1 > /dev/null | tail -1)
+    awk -v n="$procs proc(s)${json:+ $json}" -v w="$wall" -v s="$split" -v k="$peak" \
+      'BEGIN { printf "%-22s %10.1f %10.1f %8.1f %10.1f\n", n, w / 1000, s / 1000, w / s, k / 1024 }'
+  done
 done
