@@ -133,16 +133,31 @@ const char* SourceOf(const MdtBase::Property* p) {
   return mss && mss->GetValueStr() == p->GetValueStr() ? "mss" : "default";
 }
 
+// The documents are big (a few MB for thousands of peripherals): their
+// parts are moved into place, never copied, and an object is filled key by
+// key in the order the keys are shown.
+//
+// An object with room for `keys` keys. An ordered object keeps its members
+// in a vector whose elements cannot be moved (their keys are const): made
+// to grow, it would copy every member, document and all.
+Json Object(size_t keys) {
+  Json o = Json::object();
+  o.get_ref<Json::object_t&>().reserve(keys);
+  return o;
+}
+
 Json ComponentJson(const MdtBase::PsfComp* comp) {
   if (!comp) return nullptr;
   Json params = Json::array();
   for (const MdtBase::Property* p : Seq(comp, 1)) {
     if (!p) continue;
-    Json entry = {{"name", p->GetName()}, {"value", p->GetValueStr()},
-                  {"source", SourceOf(p)}};
+    Json entry = Object(4);
+    entry["name"] = p->GetName();
+    entry["value"] = p->GetValueStr();
+    entry["source"] = SourceOf(p);
     if (const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE"))
       entry["mss_value"] = mss->GetValueStr();
-    params.push_back(entry);
+    params.push_back(std::move(entry));
   }
   Json arrays = Json::array();
   for (const MdtBase::Property* a : Seq(comp, 2)) {
@@ -155,12 +170,19 @@ Json ComponentJson(const MdtBase::PsfComp* comp) {
       for (const MdtBase::Property* f :
            static_cast<const TavSoftware::Element*>(e)->GetPropSeqRef(TavSoftware::Element::PARAMETERS))
         if (f) row.push_back(f->GetValueStr());
-      rows.push_back(row);
+      rows.push_back(std::move(row));
     }
-    arrays.push_back({{"name", a->GetName()}, {"rows", rows}});
+    Json array = Object(2);
+    array["name"] = a->GetName();
+    array["rows"] = std::move(rows);
+    arrays.push_back(std::move(array));
   }
-  return {{"name", comp->GetName()}, {"version", VersionOf(comp)},
-          {"parameters", params}, {"arrays", arrays}};
+  Json out = Object(5);  // and "instances", for a driver of a processor
+  out["name"] = comp->GetName();
+  out["version"] = VersionOf(comp);
+  out["parameters"] = std::move(params);
+  out["arrays"] = std::move(arrays);
+  return out;
 }
 
 // The processors the update stage organised (they carry their hardware
@@ -175,8 +197,11 @@ std::vector<TavSoftware::Processor*> Organised(SwRTClass& model) {
 }
 
 Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
-  Json doc = {{"format", 1}, {"errors", errors}, {"diagnostics", rec.ToJson()}};
-  Json comps = Json::object();
+  Json doc = Object(5);
+  doc["format"] = 1;
+  doc["errors"] = errors;
+  doc["diagnostics"] = rec.ToJson();
+  Json comps = Object(4);
   const std::pair<const char*, int> kinds[] = {{"drivers", TavSoftware::Mss::DRIVERS},
                                                {"processors", TavSoftware::Mss::PROCESSORS},
                                                {"oss", TavSoftware::Mss::OSES},
@@ -184,9 +209,9 @@ Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
   for (const auto& [key, seq] : kinds) {
     Json list = Json::array();
     for (const MdtBase::PsfComp* c : model.GetPsfCompSeqRef(seq)) list.push_back(ComponentJson(c));
-    comps[key] = list;
+    comps[key] = std::move(list);
   }
-  doc["model"] = comps;
+  doc["model"] = std::move(comps);
   Json procs = Json::array();
   for (TavSoftware::Processor* p : Organised(model)) {
     Json libs = Json::array();
@@ -196,14 +221,18 @@ Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
       Json j = ComponentJson(d);
       Json insts = Json::array();
       for (const String& i : d->GetInstSeqRef()) insts.push_back(i);
-      j["instances"] = insts;
-      drivers.push_back(j);
+      j["instances"] = std::move(insts);
+      drivers.push_back(std::move(j));
     }
-    procs.push_back({{"instance", p->GetHwInstance()}, {"driver", ComponentJson(p)},
-                     {"os", ComponentJson(p->GetOsInstance())}, {"libraries", libs},
-                     {"drivers", drivers}});
+    Json proc = Object(5);
+    proc["instance"] = p->GetHwInstance();
+    proc["driver"] = ComponentJson(p);
+    proc["os"] = ComponentJson(p->GetOsInstance());
+    proc["libraries"] = std::move(libs);
+    proc["drivers"] = std::move(drivers);
+    procs.push_back(std::move(proc));
   }
-  doc["processors"] = procs;
+  doc["processors"] = std::move(procs);
   return doc;
 }
 

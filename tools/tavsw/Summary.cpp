@@ -2,6 +2,7 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "Array.h"
 #include "ArrayInst.h"
@@ -176,16 +177,16 @@ nlohmann::json DefJson(const Def& def, int groupKind, const char* groupName) {
     nlohmann::json e = {{"name", p->GetName()}, {"type", type.empty() ? String("string") : type}};
     if (const PsfComp* d = p->GetPsfCompByName("default")) e["default"] = d->GetValueStr();
     if (const PsfComp* d = p->GetPsfCompByName("dep")) e["dep"] = d->GetValueStr();
-    params.push_back(e);
+    params.push_back(std::move(e));
   }
-  j["parameters"] = params;
+  j["parameters"] = std::move(params);
   j[groupName] = def.GetPropSeqRef(groupKind).size();
   nlohmann::json itfs = nlohmann::json::array();
   for (const Property* p : def.GetPropSeqRef(Def::INTERFACES)) itfs.push_back(InterfaceJson(p));
-  j["interfaces"] = itfs;
+  j["interfaces"] = std::move(itfs);
   nlohmann::json arrays = nlohmann::json::array();
   for (const Property* p : def.GetPropSeqRef(Def::ARRAYS)) arrays.push_back(p->GetName());
-  j["arrays"] = arrays;
+  j["arrays"] = std::move(arrays);
   return j;
 }
 
@@ -198,12 +199,12 @@ nlohmann::json InstanceJson(const Inst& inst) {
     nlohmann::json a = {{"name", p->GetName()}, {"value", p->GetValueStr()}};
     if (Is(p, "TavSoftware_ArrayInst"))
       a["rows"] = static_cast<const TavSoftware::ArrayInst*>(p)->GetRowCount();
-    arrays.push_back(a);
+    arrays.push_back(std::move(a));
   }
-  j["arrays"] = arrays;
+  j["arrays"] = std::move(arrays);
   nlohmann::json itfs = nlohmann::json::array();
   for (const Property* p : inst.GetPropSeqRef(Inst::INTERFACES)) itfs.push_back(InterfaceJson(p));
-  j["interfaces"] = itfs;
+  j["interfaces"] = std::move(itfs);
   return j;
 }
 
@@ -243,7 +244,7 @@ nlohmann::json MssJson(const TavSoftware::Mss& mss) {
       else
         list.push_back({{"name", c->GetName()}});
     }
-    j[k.key] = list;
+    j[k.key] = std::move(list);
   }
   return j;
 }
