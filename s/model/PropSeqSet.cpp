@@ -48,8 +48,10 @@ const MdtBase::PropSeq& PropSeqSet::Get(int nodeType) const {
 namespace {
 // Below this length a scan is as quick as a lookup and needs no memory.
 constexpr size_t kIndexFrom = 16;
-// Children of a node that are put in address order before they die.
+// Children of a node that are put in address order before they die, when
+// at least two of its lists are long (one list is in file order already).
 constexpr size_t kSortedFrom = 1024;
+constexpr size_t kLongList = 64;
 
 std::string Lower(const Port::String& s) {
   std::string out(s);
@@ -149,21 +151,24 @@ int PropSeqSet::DelSeq(int nodeType) {
 
 void PropSeqSet::Clear() {
   index_.reset();
-  size_t total = 0;
-  for (size_t i = 0; i < Count(); ++i) total += seqs_[i].size();
+  size_t total = 0, lists = 0;
+  for (size_t i = 0; i < Count(); ++i) {
+    total += seqs_[i].size();
+    lists += seqs_[i].size() >= kLongList;
+  }
   // A big node's children were made in the order of the file, kinds
   // interleaved, and lie in memory in that order. Dying sequence by
   // sequence would sweep the tree's memory once per kind; in address order
   // it is swept once.
   std::vector<MdtBase::Property*> all;
-  if (total >= kSortedFrom) {
+  if (total >= kSortedFrom && lists > 1) {
     try {
       all.reserve(total);
     } catch (const std::bad_alloc&) {
       // No room to sort: the children die in sequence order.
     }
   }
-  if (all.capacity() < total || total < kSortedFrom) {
+  if (all.capacity() < total || total < kSortedFrom || lists < 2) {
     for (size_t i = 0; i < Count(); ++i) {
       for (auto* p : seqs_[i]) delete p;
       seqs_[i].clear();

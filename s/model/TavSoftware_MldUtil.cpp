@@ -39,13 +39,21 @@ void AssignEntry(Mld* mld, int nodeType, MdtBase::Property* p) {
 int MldUtil::AssignOwner(Mld* mld) {
   if (!mld) return -1;
   // In the order of the file, which is the order in memory: a big file's
-  // tree is swept once, not once per kind of entry. An entry listed twice
-  // is still seen in the order of its lists.
+  // tree is swept once, not once per kind of entry (when two kinds or more
+  // have many entries). An entry listed twice is still seen in the order
+  // of its lists.
   std::vector<std::pair<MdtBase::Property*, int>> entries;
+  int lists = 0;
+  for (int nodeType :
+       {Mld::OPTIONS, Mld::PARAMETERS, Mld::INTERFACES, Mld::ARRAYS, Mld::CATEGORIES})
+    lists += mld->GetPropSeqRef(nodeType).size() >= 64;
   for (int nodeType :
        {Mld::OPTIONS, Mld::PARAMETERS, Mld::INTERFACES, Mld::ARRAYS, Mld::CATEGORIES})
     for (MdtBase::Property* p : mld->GetPropSeqRef(nodeType))
-      if (p) entries.emplace_back(p, nodeType);
+      if (p && lists > 1)
+        entries.emplace_back(p, nodeType);
+      else if (p)
+        AssignEntry(mld, nodeType, p);  // one long list: in file order already
   std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
     return std::less<>()(a.first, b.first);
   });
