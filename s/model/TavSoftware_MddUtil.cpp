@@ -17,6 +17,9 @@
 namespace TavSoftware {
 
 namespace {
+// Lists this long are worth visiting in address order together.
+constexpr size_t kLongList = 64;
+
 bool Is(const MdtBase::BaseNode* node, const char* tag) {
   return std::strcmp(MdtBase::BaseNode::GetBaseNode(node), tag) == 0;
 }
@@ -46,7 +49,7 @@ int MddUtil::AssignOwner(Mdd* mdd) {
   int lists = 0;
   for (int nodeType :
        {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
-    lists += mdd->GetPropSeqRef(nodeType).size() >= 64;
+    lists += mdd->GetPropSeqRef(nodeType).size() >= kLongList;
   for (int nodeType :
        {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
     for (MdtBase::Property* p : mdd->GetPropSeqRef(nodeType))

@@ -17,6 +17,9 @@
 namespace TavSoftware {
 
 namespace {
+// Lists this long are worth visiting in address order together.
+constexpr size_t kLongList = 64;
+
 bool Is(const MdtBase::BaseNode* node, const char* tag) {
   return std::strcmp(MdtBase::BaseNode::GetBaseNode(node), tag) == 0;
 }
@@ -46,7 +49,7 @@ int MldUtil::AssignOwner(Mld* mld) {
   int lists = 0;
   for (int nodeType :
        {Mld::OPTIONS, Mld::PARAMETERS, Mld::INTERFACES, Mld::ARRAYS, Mld::CATEGORIES})
-    lists += mld->GetPropSeqRef(nodeType).size() >= 64;
+    lists += mld->GetPropSeqRef(nodeType).size() >= kLongList;
   for (int nodeType :
        {Mld::OPTIONS, Mld::PARAMETERS, Mld::INTERFACES, Mld::ARRAYS, Mld::CATEGORIES})
     for (MdtBase::Property* p : mld->GetPropSeqRef(nodeType))
