@@ -49,9 +49,8 @@ namespace {
 // Below this length a scan is as quick as a lookup and needs no memory.
 constexpr size_t kIndexFrom = 16;
 // Children of a node that are put in address order before they die, when
-// at least two of its lists are long (one list is in file order already).
+// at least two of its lists are long.
 constexpr size_t kSortedFrom = 1024;
-constexpr size_t kLongList = 64;
 
 std::string Lower(const Port::String& s) {
   std::string out(s);
@@ -156,10 +155,8 @@ void PropSeqSet::Clear() {
     total += seqs_[i].size();
     lists += seqs_[i].size() >= kLongList;
   }
-  // A big node's children were made in the order of the file, kinds
-  // interleaved, and lie in memory in that order. Dying sequence by
-  // sequence would sweep the tree's memory once per kind; in address order
-  // it is swept once.
+  // In address order, as VisitInFileOrder, with room made for the sort
+  // first: a destructor must not throw.
   std::vector<MdtBase::Property*> all;
   if (total >= kSortedFrom && lists > 1) {
     try {

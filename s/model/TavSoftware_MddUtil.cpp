@@ -1,9 +1,5 @@
 // Parse and Write of MddUtil live with the reader and the writer.
-#include <algorithm>
 #include <cstring>
-#include <functional>
-#include <utility>
-#include <vector>
 
 #include "Array.h"
 #include "ArrayUtil.h"
@@ -13,13 +9,11 @@
 #include "InterfaceUtil.h"
 #include "Mdd.h"
 #include "MddUtil.h"
+#include "model/PropSeqSet.h"
 
 namespace TavSoftware {
 
 namespace {
-// Lists this long are worth visiting in address order together.
-constexpr size_t kLongList = 64;
-
 bool Is(const MdtBase::BaseNode* node, const char* tag) {
   return std::strcmp(MdtBase::BaseNode::GetBaseNode(node), tag) == 0;
 }
@@ -41,26 +35,9 @@ void AssignEntry(Mdd* mdd, int nodeType, MdtBase::Property* p) {
 
 int MddUtil::AssignOwner(Mdd* mdd) {
   if (!mdd) return -1;
-  // In the order of the file, which is the order in memory: a big file's
-  // tree is swept once, not once per kind of entry (when two kinds or more
-  // have many entries). An entry listed twice is still seen in the order
-  // of its lists.
-  std::vector<std::pair<MdtBase::Property*, int>> entries;
-  int lists = 0;
-  for (int nodeType :
-       {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
-    lists += mdd->GetPropSeqRef(nodeType).size() >= kLongList;
-  for (int nodeType :
-       {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS})
-    for (MdtBase::Property* p : mdd->GetPropSeqRef(nodeType))
-      if (p && lists > 1)
-        entries.emplace_back(p, nodeType);
-      else if (p)
-        AssignEntry(mdd, nodeType, p);  // one long list: in file order already
-  std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-    return std::less<>()(a.first, b.first);
-  });
-  for (const auto& [p, nodeType] : entries) AssignEntry(mdd, nodeType, p);
+  detail::VisitInFileOrder(
+      mdd, {Mdd::OPTIONS, Mdd::PARAMETERS, Mdd::INTERFACES, Mdd::ARRAYS, Mdd::BLOCKS},
+      [mdd](MdtBase::Property* p, int nodeType) { AssignEntry(mdd, nodeType, p); });
   return 0;
 }
 
