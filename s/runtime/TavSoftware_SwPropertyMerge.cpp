@@ -1,6 +1,8 @@
 // SwPropertyUtil: kinds of property, merged option and parameter lists,
 // parameter conditions, blocks and categories.
+#include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "Block.h"
 #include "Category.h"
@@ -78,8 +80,9 @@ class FirstByName {
     return nullptr;
   }
 
- private:
   static constexpr size_t kInPlace = 16;
+
+ private:
   const PropSeq& seq_;
   std::unordered_map<std::string, const MdtBase::Property*> map_;
 };
@@ -228,11 +231,20 @@ int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq&
     if (isParam) AddMssValue(n, m);
     out.push_back(n);
   }
-  // Carried entries the list does not have yet; the list grows as they
-  // are added, so a name carried twice is added once.
+  // Carried entries the list does not have yet; a name carried twice is
+  // added once. A long list gets a set of its names, made once.
+  const bool many = out.size() > FirstByName::kInPlace;
+  std::unordered_set<std::string> present;
+  if (many)
+    for (const MdtBase::Property* o : out)
+      if (o) present.insert(LowerKey(o->GetName()));
+  auto listed = [&](const String& name) {
+    if (many) return !present.insert(LowerKey(name)).second;
+    return std::any_of(out.begin(), out.end(),
+                       [&](const MdtBase::Property* o) { return o && Eq(o->GetName(), name); });
+  };
   for (const MdtBase::Property* m : inst) {
-    if (!m || !InNames(m->GetName(), kCarriedNames) || FirstByName(out).Find(m->GetName()))
-      continue;
+    if (!m || !InNames(m->GetName(), kCarriedNames) || listed(m->GetName())) continue;
     MdtBase::Property* n = CreateDerivedProperty(kind);
     if (!n) n = NewLike(m);
     count += PropertyUtil::CopyPropertyBase(m, n);
