@@ -8,24 +8,9 @@
 # Usage: bench/build_cli.sh BUILD_DIR   (a Release build with -DTAVSOFTWARE_BUILD_BENCH=ON)
 set -euo pipefail
 build="${1:-build-release}"
-log="$(mktemp)"
-TAVSW_BENCH_KEEP=1 "$build/bench/bench_build" --benchmark_filter='/4000/' 2> "$log" > /dev/null
-root="$(sed -n 's/^bench_build: files kept in //p' "$log")"
-rm -f "$log"
+source "$(dirname "$0")/cli_common.sh"
+root="$(kept_files "$build/bench/bench_build" '/4000/')"
 trap 'rm -rf "$root"' EXIT
-
-# The median wall time of five runs, in microseconds.
-median_us() {
-  local times=() t0 t1
-  "$@" > /dev/null  # warm the page cache
-  for _ in 1 2 3 4 5; do
-    t0=$(date +%s%N)
-    "$@" > /dev/null
-    t1=$(date +%s%N)
-    times+=($(((t1 - t0) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
-}
 
 mapfile -t defs < <(find "$root/repo" -path '*/ip*_v1_00_a/data/*.mdd' -o \
   -path '*/cpu_v1_00_a/data/*.mdd' -o -path '*/standalone_v2_00_a/data/*.mld')

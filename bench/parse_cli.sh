@@ -7,24 +7,9 @@
 # Usage: bench/parse_cli.sh BUILD_DIR   (a Release build with -DTAVSOFTWARE_BUILD_BENCH=ON)
 set -euo pipefail
 build="${1:-build-release}"
-log="$(mktemp)"
-TAVSW_BENCH_KEEP=1 "$build/bench/bench_parse" --benchmark_filter='ReadLines_Mss' 2> "$log" > /dev/null
-dir="$(sed -n 's/^bench_parse: files kept in //p' "$log")"
-rm -f "$log"
+source "$(dirname "$0")/cli_common.sh"
+dir="$(kept_files "$build/bench/bench_parse" 'ReadLines_Mss')"
 trap 'rm -rf "$dir"' EXIT
-
-# The median wall time of five runs, in microseconds.
-median_us() {
-  local times=() t0 t1
-  "$@" > /dev/null  # warm the page cache
-  for _ in 1 2 3 4 5; do
-    t0=$(date +%s%N)
-    "$@" > /dev/null
-    t1=$(date +%s%N)
-    times+=($(((t1 - t0) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
-}
 
 printf '%-18s %10s %12s %8s %10s\n' file parse_ms split_ms ratio peak_MiB
 for f in big_v2_1_0.mdd params_v2_1_0.mdd big_v2_1_0.mld big.mss; do
