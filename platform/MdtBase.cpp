@@ -737,15 +737,15 @@ int Property::AddPsfComp(PsfComp* comp) {
   return static_cast<int>(seq.size());
 }
 
-PsfComp* Property::GetPsfCompByName(const String& name) {
+PsfComp* Property::GetPsfCompByName(std::string_view name) {
   const PsfCompSeq* seq = Seq();
   return seq ? PsfCompUtil::GetPsfCompByName(*seq, name, 0) : nullptr;
 }
-const PsfComp* Property::GetPsfCompByName(const String& name) const {
+const PsfComp* Property::GetPsfCompByName(std::string_view name) const {
   const PsfCompSeq* seq = Seq();
   return seq ? PsfCompUtil::GetPsfCompByName(*seq, name, 0) : nullptr;
 }
-String Property::GetPsfCompValueStr(const String& name) const {
+String Property::GetPsfCompValueStr(std::string_view name) const {
   const PsfComp* c = GetPsfCompByName(name);
   return c ? c->GetValueStr() : String();
 }
@@ -770,7 +770,7 @@ PsfFile::~PsfFile() = default;
 // ---------------------------------------------------------------------------
 // Utilities
 // ---------------------------------------------------------------------------
-Property* PropertyUtil::GetPropertyByName(const PropSeq& seq, const String& name, int from) {
+Property* PropertyUtil::GetPropertyByName(const PropSeq& seq, std::string_view name, int from) {
   for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
     if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
   return nullptr;
@@ -812,7 +812,8 @@ int PropertyUtil::CopyPropertyBase(const Property* src, Property* dst) {
   dst->SetName(src->GetName());
   dst->SetMdtValuePtr(src->GetMdtValuePtr() ? src->GetMdtValuePtr()->Clone() : nullptr);
   dst->SetComment(src->GetComment());
-  dst->SetFileName(src->GetFileNameStr());
+  // The copy names the file of its source: it shares the source's name.
+  dst->SetFileNameShared(src->GetSharedFileName());
   dst->SetLineNum(src->GetLineNum());
   dst->ClearPsfComps();
   const PsfCompSeq& from = src->GetPsfCompSeqRef();
@@ -878,7 +879,7 @@ void PropertyUtil::PrintPropertyList(const PropSeq& seq, const String& keyword,
   for (const auto* p : seq) PrintProperty(p, keyword, writer, withComment);
 }
 
-PsfComp* PsfCompUtil::GetPsfCompByName(const PsfCompSeq& seq, const String& name, int from) {
+PsfComp* PsfCompUtil::GetPsfCompByName(const PsfCompSeq& seq, std::string_view name, int from) {
   for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
     if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
   return nullptr;

@@ -430,10 +430,10 @@ class TAVSW_API Property : public PsfComp {
   // Takes ownership; returns the new number of sub-components.
   int AddPsfComp(PsfComp* comp);
   // First sub-component of that name, ignoring case; null when absent.
-  PsfComp* GetPsfCompByName(const String& name);
-  const PsfComp* GetPsfCompByName(const String& name) const;
+  PsfComp* GetPsfCompByName(std::string_view name);
+  const PsfComp* GetPsfCompByName(std::string_view name) const;
   // Its value text; empty when absent.
-  String GetPsfCompValueStr(const String& name) const;
+  String GetPsfCompValueStr(std::string_view name) const;
   PsfCompSeq& GetPsfCompSeqRef();
   const PsfCompSeq& GetPsfCompSeqRef() const;
   // Destroys every sub-component.
@@ -506,7 +506,7 @@ class TAVSW_API PropertyUtil {
  public:
   PropertyUtil() = delete;
   // First property of that name (ignoring case) at or after index `from`.
-  static Property* GetPropertyByName(const PropSeq& seq, const String& name, int from = 0);
+  static Property* GetPropertyByName(const PropSeq& seq, std::string_view name, int from = 0);
   // Removes `p` from `seq` (destroying it when `destroy` is nonzero): 0; 1
   // when `p` is not in `seq` (or null).
   static int DelPropertyByPtr(PropSeq& seq, Property* p, int destroy);
@@ -534,7 +534,7 @@ class TAVSW_API PropertyUtil {
 class TAVSW_API PsfCompUtil {
  public:
   PsfCompUtil() = delete;
-  static PsfComp* GetPsfCompByName(const PsfCompSeq& seq, const String& name, int from = 0);
+  static PsfComp* GetPsfCompByName(const PsfCompSeq& seq, std::string_view name, int from = 0);
   static int DelPsfCompByPtr(PsfCompSeq& seq, PsfComp* p, int destroy);
   // Writes the node's comment, each line prefixed.
   static void PrintComment(const PsfComp* node, UtStreamWriter* writer, const char* prefix);

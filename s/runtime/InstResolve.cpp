@@ -115,19 +115,33 @@ int AssignSwCoreList(std::vector<MdtBase::PsfComp*>& insts, std::vector<SwRepos*
 }
 
 namespace {
-// The names of every list, lower-cased, so that checking an instance is
-// linear in its entries and the declarations.
-std::unordered_set<std::string> NamesOf(const std::vector<const PropSeq*>& lists) {
-  std::unordered_set<std::string> names;
-  for (const PropSeq* seq : lists)
-    for (const MdtBase::Property* p : *seq)
-      if (p) names.insert(String(p->GetName()).MakeLower());
-  return names;
-}
+// The declared names of some lists. Most components declare a few entries,
+// searched in place; for many, a set of their lower-case names keeps the
+// check of an instance linear.
+class DeclaredNames {
+ public:
+  explicit DeclaredNames(const std::vector<const PropSeq*>& lists) : lists_(lists) {
+    size_t total = 0;
+    for (const PropSeq* seq : lists) total += seq->size();
+    if (total <= kScanned) return;
+    for (const PropSeq* seq : lists)
+      for (const MdtBase::Property* p : *seq)
+        if (p) names_.insert(String(p->GetName()).MakeLower());
+  }
+  bool Has(const String& name) const {
+    if (names_.empty()) {
+      for (const PropSeq* seq : lists_)
+        if (MdtBase::PropertyUtil::GetPropertyByName(*seq, name, 0)) return true;
+      return false;
+    }
+    return names_.count(String(name).MakeLower()) != 0;
+  }
 
-bool Declared(const std::unordered_set<std::string>& names, const String& name) {
-  return names.count(String(name).MakeLower()) != 0;
-}
+ private:
+  static constexpr size_t kScanned = 16;
+  const std::vector<const PropSeq*>& lists_;
+  std::unordered_set<std::string> names_;
+};
 
 void Report(const char* format, const MdtBase::Property* p, const String& refName) {
   Msg().issueError(format, p->GetFileNameStr().c_str(), p->GetLineNum(), p->GetName().c_str(),
@@ -139,16 +153,16 @@ int CheckUndeclared(const MdtBase::PsfComp* inst, const std::vector<const PropSe
                     const std::vector<const PropSeq*>* arrays, Names exempt, const String& refName,
                     const char* format) {
   int count = 0;
-  const std::unordered_set<std::string> paramNames = NamesOf(params);
+  const DeclaredNames paramNames(params);
   for (const MdtBase::Property* p : InstSeq(inst, 1)) {
-    if (!p || Declared(paramNames, p->GetName()) || InNames(p->GetName(), exempt)) continue;
+    if (!p || paramNames.Has(p->GetName()) || InNames(p->GetName(), exempt)) continue;
     Report(format, p, refName);
     ++count;
   }
   if (!arrays) return count;
-  const std::unordered_set<std::string> arrayNames = NamesOf(*arrays);
+  const DeclaredNames arrayNames(*arrays);
   for (const MdtBase::Property* a : InstSeq(inst, 2)) {
-    if (!a || Declared(arrayNames, a->GetName())) continue;
+    if (!a || arrayNames.Has(a->GetName())) continue;
     Report(format, a, refName);
     ++count;
   }

@@ -6,8 +6,11 @@
 namespace TavSoftware::rt {
 
 bool InNames(std::string_view name, std::initializer_list<const char*> names) {
+  // Asked for every entry merged or checked, against lists of a few names
+  // that mostly differ in their first letter: that letter decides most.
+  const int first = name.empty() ? 0 : String::Lower(static_cast<unsigned char>(name[0]));
   for (const char* n : names)
-    if (Eq(name, n)) return true;
+    if (String::Lower(static_cast<unsigned char>(*n)) == first && Eq(name, n)) return true;
   return false;
 }
 
@@ -86,7 +89,7 @@ void CopyCompBase(const MdtBase::PsfComp* src, MdtBase::PsfComp* dst) {
   dst->MdtBase::NameValue::SetName(src->GetName());
   dst->SetMdtValuePtr(src->GetMdtValuePtr() ? src->GetMdtValuePtr()->Clone() : nullptr);
   dst->SetComment(src->GetComment());
-  dst->SetFileName(src->GetFileNameStr());
+  dst->SetFileNameShared(src->GetSharedFileName());
   dst->SetLineNum(src->GetLineNum());
   dst->SetLocInFile(src->GetLocInFile());
 }

@@ -137,7 +137,7 @@ int SwPropertyUtil::MergeArrayInst(const Array* def, const ArrayInst* mssArray, 
   if (!def || !mssArray || !out) return 0;
   out->SetName(mssArray->GetName());
   out->SetLocInFile(mssArray->GetLocInFile());
-  out->SetFileName(mssArray->GetFileNameStr());
+  out->SetFileNameShared(mssArray->GetSharedFileName());
   out->SetLineNum(mssArray->GetLineNum());
   int count = CopyAttributes(def, out);
 
@@ -231,7 +231,7 @@ int SwPropertyUtil::CopyBaseArrayDefaults(const Array* def, ArrayInst* out,
     }
   }
   out->SetName(def->GetName());
-  out->SetFileName(def->GetFileNameStr());
+  out->SetFileNameShared(def->GetSharedFileName());
   out->SetLineNum(def->GetLineNum());
   int count = CopyAttributes(def, out);
   s = BoundedRows(s, def->GetName(), count);
@@ -297,7 +297,7 @@ void SwPropertyUtil::UpdateArrayDefaults(ArrayInst* array, const MdtBase::Proper
 int SwPropertyUtil::CopyArrayInst(const ArrayInst* src, ArrayInst* dst) {
   if (!src || !dst) return 0;
   dst->SetName(src->GetName());
-  dst->SetFileName(src->GetFileNameStr());
+  dst->SetFileNameShared(src->GetSharedFileName());
   dst->SetLineNum(src->GetLineNum());
   dst->SetLocInFile(src->GetLocInFile());
   int count = CopyAttributes(src, dst);
@@ -314,7 +314,7 @@ int SwPropertyUtil::CopyElements(const PropSeq& src, PropSeq& dst) {
     if (!BaseNode::IsBaseNodeType(e, "TavSoftware_Element")) continue;
     auto* copy = new Element();
     copy->SetName(e->GetName());
-    copy->SetFileName(e->GetFileNameStr());
+    copy->SetFileNameShared(e->GetSharedFileName());
     copy->SetLineNum(e->GetLineNum());
     for (const MdtBase::Property* f : static_cast<const Element*>(e)->GetPropSeqRef(Element::PARAMETERS))
       if (f) {
@@ -362,7 +362,7 @@ int SwPropertyUtil::MergeInterface(const Interface* def, const Interface* mssInt
   // cannot change what the definition offers.
   if (mssInterface) {
     out->SetLocInFile(mssInterface->GetLocInFile());
-    out->SetFileName(mssInterface->GetFileNameStr());
+    out->SetFileNameShared(mssInterface->GetSharedFileName());
     out->SetLineNum(mssInterface->GetLineNum());
   }
   return count;
@@ -371,7 +371,7 @@ int SwPropertyUtil::MergeInterface(const Interface* def, const Interface* mssInt
 int SwPropertyUtil::CopyBaseInterface(const Interface* src, Interface* dst) {
   if (!src || !dst) return 0;
   dst->SetName(src->GetName());
-  dst->SetFileName(src->GetFileNameStr());
+  dst->SetFileNameShared(src->GetSharedFileName());
   dst->SetLineNum(src->GetLineNum());
   int count = 0;
   for (int kind : {Interface::PROPERTIES, Interface::FUNCTIONS})

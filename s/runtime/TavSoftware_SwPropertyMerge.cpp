@@ -28,17 +28,30 @@ using MdtBase::PropertyUtil;
 
 namespace {
 
+template <class T>
+MdtBase::Property* Make() {
+  return new T();
+}
+
 struct KindRow {
   const char* keyword;
   const char* tag;
+  // The class a property of this kind is made as; null for kinds that have
+  // none of their own (blocks and categories).
+  MdtBase::Property* (*make)();
 };
 // The first seven rows are the ones GetPropertyClass and GetPropertyType know.
 constexpr KindRow kKinds[] = {
-    {"PARAM", "TavSoftware_Param"},         {"ARRAYINST", "TavSoftware_ArrayInst"},
-    {"ARRAY", "TavSoftware_Array"},         {"INTERFACE", "TavSoftware_Interface"},
-    {"OPTION", "TavSoftware_Option"},       {"BLOCK", "TavSoftware_Block"},
-    {"CATEGORY", "TavSoftware_Category"},   {"PROPERTY", "TavSoftware_Property"},
-    {"ELEMENT", "TavSoftware_Element"},     {"FUNCTION", "TavSoftware_Function"},
+    {"PARAM", "TavSoftware_Param", Make<Param>},
+    {"ARRAYINST", "TavSoftware_ArrayInst", Make<ArrayInst>},
+    {"ARRAY", "TavSoftware_Array", Make<ArrayInst>},
+    {"INTERFACE", "TavSoftware_Interface", Make<Interface>},
+    {"OPTION", "TavSoftware_Option", Make<Option>},
+    {"BLOCK", "TavSoftware_Block", nullptr},
+    {"CATEGORY", "TavSoftware_Category", nullptr},
+    {"PROPERTY", "TavSoftware_Property", Make<TavSoftware::Property>},
+    {"ELEMENT", "TavSoftware_Element", Make<Element>},
+    {"FUNCTION", "TavSoftware_Function", Make<Function>},
 };
 constexpr int kClassRows = 7;
 
@@ -119,16 +132,12 @@ const Dep* BlockCondition(const Block* block, bool& ok) {
 namespace rt {
 
 MdtBase::Property* NewLike(const MdtBase::Property* p) {
-  // The tags are the literals of the table: the class is found by its tag
-  // without making a string of it, as CreateDerivedProperty would find it.
+  // Copies are made by the thousand: the class is found by its tag and made
+  // directly, without a string or a search by keyword.
   const std::string_view tag = BaseNode::GetBaseNode(p);
   for (const KindRow& row : kKinds)
-    if (tag == row.tag) {
-      MdtBase::Property* n = SwPropertyUtil::CreateDerivedProperty(String(row.keyword));
-      return n ? n : new TavSoftware::Property();
-    }
-  MdtBase::Property* n = SwPropertyUtil::CreateDerivedProperty(String(tag));
-  return n ? n : new TavSoftware::Property();
+    if (tag == row.tag) return row.make ? row.make() : new TavSoftware::Property();
+  return new TavSoftware::Property();
 }
 
 MdtBase::Property* CopyOf(const MdtBase::Property* src, int& count) {
@@ -141,7 +150,7 @@ int MergeFromInstance(const MdtBase::Property* def, const MdtBase::Property* ins
                       MdtBase::Property* out) {
   int count = PropertyUtil::MergeProperty(def, inst, out);
   if (inst && !inst->GetFileNameStr().empty()) {
-    out->SetFileName(inst->GetFileNameStr());
+    out->SetFileNameShared(inst->GetSharedFileName());
     out->SetLineNum(inst->GetLineNum());
   }
   return count;
@@ -186,17 +195,10 @@ String SwPropertyUtil::GetPropertyType(const String& tag) {
 }
 
 MdtBase::Property* SwPropertyUtil::CreateDerivedProperty(const String& kind) {
-  String keyword = Eq(kind, "PARAMETER") ? String("PARAM") : String();
+  if (Eq(kind, "PARAMETER")) return new Param();
   for (const KindRow& row : kKinds)
-    if (keyword.empty() && (Eq(kind, row.keyword) || Eq(kind, row.tag))) keyword = row.keyword;
-  if (Eq(keyword, "PARAM")) return new Param();
-  if (Eq(keyword, "ARRAYINST") || Eq(keyword, "ARRAY")) return new ArrayInst();
-  if (Eq(keyword, "INTERFACE")) return new Interface();
-  if (Eq(keyword, "OPTION")) return new Option();
-  if (Eq(keyword, "PROPERTY")) return new TavSoftware::Property();
-  if (Eq(keyword, "ELEMENT")) return new Element();
-  if (Eq(keyword, "FUNCTION")) return new Function();
-  return nullptr;  // BLOCK, CATEGORY and unknown kinds
+    if (Eq(kind, row.keyword) || Eq(kind, row.tag)) return row.make ? row.make() : nullptr;
+  return nullptr;
 }
 
 int SwPropertyUtil::CreateMergedPropertyList(const PropSeq& defs, const PropSeq& inst, PropSeq& out,

@@ -169,7 +169,7 @@ int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
     MdtBase::PsfComp* comp = MakeComponent(k, src, def, count);
     comp->SetLocInFile(src->GetLocInFile());
     // Messages about the component name the MSS line it came from.
-    comp->SetFileName(src->GetFileNameStr());
+    comp->SetFileNameShared(src->GetSharedFileName());
     comp->SetLineNum(src->GetLineNum());
     comp->SetOwner(model);
     MdtBase::BaseNode* core = def->GetOwner();
