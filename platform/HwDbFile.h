@@ -14,6 +14,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <map>
+#include <unordered_map>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,7 @@ class TAVSW_API HwDbFile : public HwDb {
   const Instance* Find(const std::string& name) const;
 
   std::vector<Instance> insts_;
-  std::map<std::string, size_t> byName_;  // lower-case name -> index
+  std::unordered_map<std::string, size_t> byName_;  // lower-case name -> index
 };
 
 }  // namespace TavHwDb

@@ -1,6 +1,6 @@
 // SwRTUtil: organising a runtime model per hardware processor (its
 // processor component, OS, libraries and drivers), and the processor mode.
-#include <map>
+#include <unordered_map>
 #include <memory>
 
 #include "Driver.h"
@@ -142,7 +142,7 @@ class DriverIndex {
 
  private:
   const NVSeq& drivers_;
-  std::map<String, size_t> byHw_;
+  std::unordered_map<std::string, size_t> byHw_;
   std::vector<size_t> withoutHw_;
 };
 
@@ -159,9 +159,11 @@ Driver* NewDriver(SwRTClass* model, const DrvInst* d, const String& hwName, int&
   return driver;
 }
 
+using DriversByName = std::unordered_map<std::string, Driver*>;
+
 // Folds `d` into the driver of the same name in `byName`, or makes one.
-void AddDriver(SwRTClass* model, std::vector<Driver*>& list, std::map<String, Driver*>& byName,
-               DrvInst* d, const String& hwName, int& count) {
+void AddDriver(SwRTClass* model, std::vector<Driver*>& list, DriversByName& byName, DrvInst* d,
+               const String& hwName, int& count) {
   String key = d->GetName();
   key.MakeLower();
   auto it = byName.find(key);
@@ -279,7 +281,7 @@ int SwRTUtil::UpdateProcessorData(SwRTClass* model, std::vector<SwRepos*>& repos
     }
     std::vector<Driver*>& list = P->GetDriverSeqRef();
     list.clear();
-    std::map<String, Driver*> byName;
+    DriversByName byName;
     for (const std::string& name : hw->GetAddressableInstNames(P->GetHwInstance())) {
       if (name.empty()) {
         msg.issueError(
@@ -301,7 +303,7 @@ int SwRTUtil::UpdateDriverData(SwRTClass* model) {
   NVSeq& index = model->GetNameValueSeqRef(SwRTClass::DRIVERS);
   index.clear();
   std::vector<Driver*> list;
-  std::map<String, Driver*> byName;
+  DriversByName byName;
   for (MdtBase::PsfComp* c : model->GetPsfCompSeqRef(Mss::DRIVERS)) {
     DrvInst* d = AsDrvInst(c);
     if (!d) continue;
