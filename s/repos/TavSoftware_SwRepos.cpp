@@ -13,14 +13,26 @@ namespace {
 
 const char* const kCategoryNames[] = {"pcores", "drivers", "sw_services", "bsp", "sw_apps"};
 
-String JoinPath(const String& dir, const String& name) {
-  return MdtBase::BaseUtils::CreateFileNameDir(dir, name).GetFullName();
+// `dir` and `name` as one path, as Port::FileName::PushPathEnd joins them;
+// made in place, since a scan joins two paths per core.
+String JoinPath(const String& dir, std::string_view name) {
+  String out;
+  out.reserve(dir.size() + 1 + name.size());
+  out += dir;
+  if (name.empty()) return out;
+  if (!out.empty() && out.back() != '/') out += '/';
+  out += name;
+  return out;
 }
 
 // The definition file's name of a core `name` of `kind`, as the scan looks for it.
 String DefinitionName(const String& name, int kind) {
-  Port::FileName f(name + "_v" + SwCore::GetPsfVerFilenameStr());
-  f.SetExtension(kind == SwRepos::DRIVER ? ".mdd" : ".mld");
+  const char* extension = kind == SwRepos::DRIVER ? ".mdd" : ".mld";
+  String stem = name + "_v" + SwCore::GetPsfVerFilenameStr();
+  // Without a dot in the name the extension is simply added.
+  if (name.find('.') == String::npos) return stem + extension;
+  Port::FileName f(stem);
+  f.SetExtension(extension);
   return f.GetFullName();
 }
 
@@ -110,12 +122,20 @@ void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names,
     // Thousands of cores: each definition file is looked up from the
     // category directory, not from the root.
     const Port::Dir at(categoryDir);
+    // A listed name is never empty: every core's data directory is this
+    // prefix, the name and "/data", as JoinPath would make it.
+    String prefix = categoryDir;
+    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+    std::string relative;
     for (const String& sub : subdirs) {
       String name, version;
       if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version)) continue;
-      String data = JoinPath(JoinPath(categoryDir, sub), "data");
+      String data;
+      data.reserve(prefix.size() + sub.size() + 5);
+      data.append(prefix).append(sub).append("/data");
       if (coreDirs.count(data)) continue;
-      if (!at.IsFile(sub + "/data/" + DefinitionName(name, kind))) continue;
+      relative.assign(sub).append("/data/").append(DefinitionName(name, kind));
+      if (!at.IsFile(relative)) continue;
       cores.push_back(NewCore(self, data, name, version, kind));
       byNameStale = true;
       coreDirs.insert(std::move(data));
