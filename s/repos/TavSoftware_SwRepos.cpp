@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <future>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -44,6 +46,10 @@ String DefinitionPath(const SwCore* core, int fileKind) {
   return f.GetFullName();
 }
 
+// From this many listed directories on, a scan looks at the two kinds of
+// cores on two threads.
+constexpr size_t kParallelScan = 512;
+
 }  // namespace
 
 struct SwReposImp {
@@ -73,9 +79,23 @@ struct SwReposImp {
     for (SwCore* c : retired) delete c;
   }
 
-  // Appends a core for every core directory of the categories `names` not
-  // yet in the list; `kind` is 1 for driver cores, 2 for library/OS cores.
-  void ScanCategories(SwRepos* self, const std::vector<String>& names, int kind);
+  // A core directory the scan found, in the order of the listing.
+  struct Found {
+    String data, name, version;
+  };
+  // The sub-directories of each directory of the categories `names`.
+  using Listing = std::vector<std::pair<String, std::vector<String>>>;
+  Listing List(SwRepos* self, const std::vector<String>& names) const;
+  // The listed directories that are cores of `kind` (1 for driver cores, 2
+  // for library/OS cores) not yet in the list. Looks only at the file system
+  // and the known directories, so two may run at once.
+  std::vector<Found> Probe(const Listing& listing, int kind) const;
+  // Appends a core for each of `found` still not in the list.
+  void Add(SwRepos* self, std::vector<Found>& found, int kind);
+  void ScanCategories(SwRepos* self, const std::vector<String>& names, int kind) {
+    std::vector<Found> found = Probe(List(self, names), kind);
+    Add(self, found, kind);
+  }
   // The core of data directory `data`.
   static SwCore* NewCore(SwRepos* self, const String& data, const String& name,
                          const String& version, int kind);
@@ -112,13 +132,20 @@ const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
   return it == byName.end() ? nullptr : &it->second;
 }
 
-void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names, int kind) {
+SwReposImp::Listing SwReposImp::List(SwRepos* self, const std::vector<String>& names) const {
   // Fixed depths only (category, core, data): a link back up the tree can
   // make a directory look endless, but never makes this walk longer.
+  Listing listing;
   for (const Port::FileName& category : self->CollectCoreRootDirectories(dir, names)) {
-    const String categoryDir = category.GetFullName();
-    std::vector<String> subdirs;
-    MdtBase::BaseUtils::ListSubDirs(categoryDir, subdirs);
+    listing.emplace_back(category.GetFullName(), std::vector<String>());
+    MdtBase::BaseUtils::ListSubDirs(listing.back().first, listing.back().second);
+  }
+  return listing;
+}
+
+std::vector<SwReposImp::Found> SwReposImp::Probe(const Listing& listing, int kind) const {
+  std::vector<Found> found;
+  for (const auto& [categoryDir, subdirs] : listing) {
     // Thousands of cores: each definition file is looked up from the
     // category directory, not from the root.
     const Port::Dir at(categoryDir);
@@ -128,18 +155,24 @@ void SwReposImp::ScanCategories(SwRepos* self, const std::vector<String>& names,
     if (!prefix.empty() && prefix.back() != '/') prefix += '/';
     std::string relative;
     for (const String& sub : subdirs) {
-      String name, version;
-      if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, name, version)) continue;
-      String data;
-      data.reserve(prefix.size() + sub.size() + 5);
-      data.append(prefix).append(sub).append("/data");
-      if (coreDirs.count(data)) continue;
-      relative.assign(sub).append("/data/").append(DefinitionName(name, kind));
-      if (!at.IsFile(relative)) continue;
-      cores.push_back(NewCore(self, data, name, version, kind));
-      byNameStale = true;
-      coreDirs.insert(std::move(data));
+      Found f;
+      if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, f.name, f.version)) continue;
+      f.data.reserve(prefix.size() + sub.size() + 5);
+      f.data.append(prefix).append(sub).append("/data");
+      if (coreDirs.count(f.data)) continue;
+      relative.assign(sub).append("/data/").append(DefinitionName(f.name, kind));
+      if (at.IsFile(relative)) found.push_back(std::move(f));
     }
+  }
+  return found;
+}
+
+void SwReposImp::Add(SwRepos* self, std::vector<Found>& found, int kind) {
+  for (Found& f : found) {
+    // Two categories may lead to one directory (through a link).
+    if (!coreDirs.insert(f.data).second) continue;
+    cores.push_back(NewCore(self, f.data, f.name, f.version, kind));
+    byNameStale = true;
   }
 }
 
@@ -182,8 +215,32 @@ const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const { return imp_->core
 int SwRepos::ParsePsfFiles(int kind) {
   // An empty directory would read as the current one.
   if (imp_->dir.empty()) return static_cast<int>(imp_->cores.size());
-  if (kind == ANY || kind == DRIVER) imp_->ScanCategories(this, {"pcores", "drivers"}, DRIVER);
-  if (kind == ANY || kind == LIBRARY) imp_->ScanCategories(this, {"sw_services", "bsp"}, LIBRARY);
+  if (kind != ANY) {
+    if (kind == DRIVER) imp_->ScanCategories(this, {"pcores", "drivers"}, DRIVER);
+    if (kind == LIBRARY) imp_->ScanCategories(this, {"sw_services", "bsp"}, LIBRARY);
+    return static_cast<int>(imp_->cores.size());
+  }
+  // A large repository spends most of its scan waiting for the file system,
+  // one look per core: the two kinds of cores are looked at side by side.
+  const SwReposImp::Listing drivers = imp_->List(this, {"pcores", "drivers"});
+  const SwReposImp::Listing libraries = imp_->List(this, {"sw_services", "bsp"});
+  size_t listed = 0;
+  for (const auto* listing : {&drivers, &libraries})
+    for (const auto& category : *listing) listed += category.second.size();
+  std::vector<SwReposImp::Found> foundDrivers, foundLibraries;
+  std::future<std::vector<SwReposImp::Found>> probe;
+  if (listed >= kParallelScan) {
+    try {
+      probe = std::async(std::launch::async,
+                         [this, &drivers] { return imp_->Probe(drivers, DRIVER); });
+    } catch (const std::system_error&) {
+      // No thread to be had: both are looked at here.
+    }
+  }
+  foundLibraries = imp_->Probe(libraries, LIBRARY);
+  foundDrivers = probe.valid() ? probe.get() : imp_->Probe(drivers, DRIVER);
+  imp_->Add(this, foundDrivers, DRIVER);
+  imp_->Add(this, foundLibraries, LIBRARY);
   return static_cast<int>(imp_->cores.size());
 }
 

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 
 #include "Mdd.h"
@@ -49,6 +50,31 @@ TEST_F(SwReposTest, ScanFindsCoresInCategoryOrderWithoutReadingThem) {
   // Scanning again adds no second entry for the same directories.
   EXPECT_EQ(r->ParsePsfFiles(SwRepos::ANY), 4);
   EXPECT_TRUE(msgs.Messages().empty());
+}
+
+TEST_F(SwReposTest, LargeScanKeepsTheOrderOfASmallOne) {
+  // Enough directories for the two kinds of cores to be looked at side by
+  // side; some of each kind are no cores.
+  Strings expected, libraries;
+  for (int i = 0; i < 300; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "c%03d", i);
+    if (i % 7 == 0) {
+      dir.Write(std::string("r/drivers/") + name + "_v1_00_a/readme", "no data");
+      dir.Write(std::string("r/sw_services/") + name + "_v1_00_a/readme", "no data");
+      continue;
+    }
+    AddDriver("r", "drivers", name, "1.00.a");
+    AddLibrary("r", "sw_services", name, "2.00.a");
+    expected.push_back(std::string(name) + "_v1.00.a");
+    libraries.push_back(std::string(name) + "_v2.00.a");
+  }
+  expected.insert(expected.end(), libraries.begin(), libraries.end());
+  auto r = Scan("r");
+  EXPECT_EQ(NameVersions(*r), expected);
+  EXPECT_EQ(r->ParsePsfFiles(SwRepos::ANY), static_cast<int>(expected.size()));
+  EXPECT_EQ(r->GetSwCoreSeqRef().front()->GetPsfKind(), SwCore::MDD);
+  EXPECT_EQ(r->GetSwCoreSeqRef().back()->GetPsfKind(), SwCore::MLD);
 }
 
 TEST_F(SwReposTest, RepositoryRecognitionAndCategoryPlacement) {
