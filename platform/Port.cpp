@@ -303,9 +303,7 @@ bool DebugEnabled() {
   return enabled;
 }
 
-void Deliver(const MsgRecord& rec) {
-  if (rec.severity == MsgSeverity::kError) ++t_errorCount;
-  if (rec.severity == MsgSeverity::kDebug && !DebugEnabled()) return;
+void Report(const MsgRecord& rec) {
   if (t_sink) {
     t_sink->Report(rec);
     return;
@@ -313,6 +311,12 @@ void Deliver(const MsgRecord& rec) {
   std::string out = std::string(Port_MsgManData::SeverityName(rec.severity)) + ": " + rec.text;
   if (out.empty() || out.back() != '\n') out += '\n';
   std::cerr << out << std::flush;
+}
+
+void Deliver(const MsgRecord& rec) {
+  if (rec.severity == MsgSeverity::kError) ++t_errorCount;
+  if (rec.severity == MsgSeverity::kDebug && !DebugEnabled()) return;
+  Report(rec);
 }
 }  // namespace
 
@@ -373,6 +377,11 @@ void Port_MsgManData::Issue(MsgSeverity severity, const std::string& text, const
 
 int Port_MsgManData::GetErrorCount() { return t_errorCount; }
 void Port_MsgManData::ResetErrorCount() { t_errorCount = 0; }
+
+void Port_MsgManData::Pass(const MsgRecord& msg, bool count) {
+  if (count && msg.severity == MsgSeverity::kError) ++t_errorCount;
+  Report(msg);
+}
 
 MsgSink* Port_MsgManData::SetSink(MsgSink* sink) {
   MsgSink* prev = t_sink;

@@ -364,6 +364,10 @@ class TAVSW_API Port_MsgManData {
   // Installs `sink` for this thread (null restores the default); returns the
   // previous one.
   static MsgSink* SetSink(MsgSink* sink);
+  // Passes on a message a sink held, as it was issued, to this thread's
+  // sink (or stderr). `count` says whether an error is still to be counted
+  // on this thread: not when it was held here.
+  static void Pass(const MsgRecord& msg, bool count);
   static const char* SeverityName(MsgSeverity severity);
 
  private:

@@ -2,7 +2,13 @@
 // around it (read, write, initialise, empty, bind, set owners).
 #include "SwRTUtil.h"
 
+#include <algorithm>
+#include <atomic>
+#include <future>
 #include <memory>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "Driver.h"
 #include "DrvInstUtil.h"
@@ -129,56 +135,166 @@ MdtBase::NameValue* PointerEntry(const char* name, const MdtBase::BaseNode* targ
   return nv;
 }
 
+// The definition `src` is bound to; null when it has none (reported, and
+// `missing` set) or its file could not be read (its error code counted).
+MdtBase::BaseNode* Resolve(const BuildKind& k, const MdtBase::PsfComp* src,
+                           std::vector<SwRepos*>& repos, int& count, bool& missing) {
+  Port_MsgManData msg = Msg();
+  const String& name = src->GetName();
+  const char* file = src->GetFileNameStr().c_str();
+  if (name.empty()) {
+    if (k.noName) {
+      msg.issueError(k.noName, file, src->GetLineNum());
+      ++count;
+    }
+    return nullptr;
+  }
+  const String version = InstParamValue(src, k.versionParam);
+  MdtBase::BaseNode* def = SwRepos::GetCoreByName(repos, k.reposKind, name, version, 0);
+  if (!def) {
+    msg.issueError(k.notFound, file, src->GetLineNum(), (name + k.extension).c_str(),
+                   name.c_str(), version.c_str());
+    msg.issueInfo("Directories Searched :\n");
+    const String core = CoreDirName(name, version);
+    for (SwRepos* r : repos) {
+      if (!r) continue;
+      const String dir = k.rawDirForLines ? r->GetReposDir() : DirWithSlash(r->GetReposDir());
+      for (const char* line : k.dirLines)
+        if (line) msg.issueStatus(line, dir.c_str(), core.c_str());
+    }
+    ++count;
+    missing = true;
+    return nullptr;
+  }
+  if (int code = static_cast<MdtBase::PsfFile*>(def)->GetErrorCode()) {
+    count += code;
+    return nullptr;
+  }
+  return def;
+}
+
+// Places the component made of `src` and `def` in the model.
+void Attach(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp* src,
+            MdtBase::BaseNode* def, SwRTClass* model) {
+  comp->SetLocInFile(src->GetLocInFile());
+  // Messages about the component name the MSS line it came from.
+  comp->SetFileNameShared(src->GetSharedFileName());
+  comp->SetLineNum(src->GetLineNum());
+  comp->SetOwner(model);
+  MdtBase::BaseNode* core = def->GetOwner();
+  comp->AddNV(PointerEntry(k.entryName, src));
+  comp->AddNV(PointerEntry("SWCORE", core));
+  model->AddNameValue(comp);
+  Link(comp, def, core);
+}
+
+// The messages one thread issued, each with the instance it was about.
+class InstanceMessages : public MsgSink {
+ public:
+  InstanceMessages() : previous_(Port_MsgManData::SetSink(this)) {}
+  ~InstanceMessages() override { Stop(); }
+  InstanceMessages(const InstanceMessages&) = delete;
+  InstanceMessages& operator=(const InstanceMessages&) = delete;
+  void At(size_t instance) { at_ = instance; }
+  void Report(const MsgRecord& msg) override { held.emplace_back(at_, msg); }
+  void Stop() {
+    if (!stopped_) Port_MsgManData::SetSink(previous_);
+    stopped_ = true;
+  }
+  // In the order of the instances, as one thread walks them.
+  std::vector<std::pair<size_t, MsgRecord>> held;
+
+ private:
+  MsgSink* previous_;
+  bool stopped_ = false;
+  size_t at_ = 0;
+};
+
+// From this many driver instances on, they are merged on two threads.
+constexpr size_t kParallelMerge = 256;
+constexpr size_t kMergeChunk = 32;
+
+// Builds the components of `srcs`: bound one after another, merged on two
+// threads (merging reads the definitions and the instances, and makes new
+// nodes only), then placed in order. What each step says about an instance
+// is said in the order a walk of one instance after the other says it.
+int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp*>& srcs,
+                    SwRTClass* model, std::vector<SwRepos*>& repos, bool& missing) {
+  const size_t n = srcs.size();
+  int count = 0;
+  std::vector<MdtBase::BaseNode*> defs(n);
+  InstanceMessages bound;
+  for (size_t i = 0; i < n; ++i) {
+    bound.At(i);
+    defs[i] = Resolve(k, srcs[i], repos, count, missing);
+  }
+  bound.Stop();
+
+  std::vector<std::unique_ptr<MdtBase::PsfComp>> comps(n);
+  std::vector<int> counts(n, 0);
+  std::atomic<size_t> next{0};
+  auto mergeSome = [&](InstanceMessages& said) {
+    for (size_t from; (from = next.fetch_add(kMergeChunk)) < n;)
+      for (size_t i = from; i < std::min(n, from + kMergeChunk); ++i) {
+        if (!defs[i]) continue;
+        said.At(i);
+        comps[i].reset(MakeComponent(k, srcs[i], defs[i], counts[i]));
+      }
+  };
+  std::vector<std::pair<size_t, MsgRecord>> helperSaid;
+  std::future<void> helper;
+  try {
+    helper = std::async(std::launch::async, [&] {
+      // The helper's nodes are drawn from blocks of its own.
+      MdtBase::NodeArena arena;
+      InstanceMessages said;
+      mergeSome(said);
+      helperSaid = std::move(said.held);
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: this one merges them all.
+  }
+  InstanceMessages said;
+  mergeSome(said);
+  said.Stop();
+  if (helper.valid()) helper.get();
+
+  // Errors held on this thread were counted here already; the helper's not.
+  auto pass = [](const std::vector<std::pair<size_t, MsgRecord>>& list, size_t& at, size_t i,
+                 bool counted) {
+    for (; at < list.size() && list[at].first == i; ++at)
+      Port_MsgManData::Pass(list[at].second, !counted);
+  };
+  size_t atBound = 0, atSaid = 0, atHelper = 0;
+  for (size_t i = 0; i < n; ++i) {
+    pass(bound.held, atBound, i, true);
+    pass(said.held, atSaid, i, true);
+    pass(helperSaid, atHelper, i, false);
+    if (!comps[i]) continue;
+    count += counts[i];
+    Attach(k, comps[i].get(), srcs[i], defs[i], model);
+    comps[i].release();
+  }
+  return count;
+}
+
 int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
                 std::vector<SwRepos*>& repos) {
   int count = 0;
   bool missing = false;
-  Port_MsgManData msg = Msg();
-  for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq)) {
-    if (!BaseNode::IsBaseNodeType(src, k.tag)) continue;
-    const String& name = src->GetName();
-    const char* file = src->GetFileNameStr().c_str();
-    if (name.empty()) {
-      if (k.noName) {
-        msg.issueError(k.noName, file, src->GetLineNum());
-        ++count;
-      }
-      continue;
+  std::vector<const MdtBase::PsfComp*> srcs;
+  for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq))
+    if (BaseNode::IsBaseNodeType(src, k.tag)) srcs.push_back(src);
+  if (&k == &kDrivers && srcs.size() >= kParallelMerge) {
+    count += BuildInParallel(k, srcs, model, repos, missing);
+  } else {
+    for (const MdtBase::PsfComp* src : srcs) {
+      MdtBase::BaseNode* def = Resolve(k, src, repos, count, missing);
+      if (def) Attach(k, MakeComponent(k, src, def, count), src, def, model);
     }
-    const String version = InstParamValue(src, k.versionParam);
-    MdtBase::BaseNode* def = SwRepos::GetCoreByName(repos, k.reposKind, name, version, 0);
-    if (!def) {
-      msg.issueError(k.notFound, file, src->GetLineNum(), (name + k.extension).c_str(),
-                     name.c_str(), version.c_str());
-      msg.issueInfo("Directories Searched :\n");
-      const String core = CoreDirName(name, version);
-      for (SwRepos* r : repos) {
-        if (!r) continue;
-        const String dir = k.rawDirForLines ? r->GetReposDir() : DirWithSlash(r->GetReposDir());
-        for (const char* line : k.dirLines)
-          if (line) msg.issueStatus(line, dir.c_str(), core.c_str());
-      }
-      ++count;
-      missing = true;
-      continue;
-    }
-    if (int code = static_cast<MdtBase::PsfFile*>(def)->GetErrorCode()) {
-      count += code;
-      continue;
-    }
-    MdtBase::PsfComp* comp = MakeComponent(k, src, def, count);
-    comp->SetLocInFile(src->GetLocInFile());
-    // Messages about the component name the MSS line it came from.
-    comp->SetFileNameShared(src->GetSharedFileName());
-    comp->SetLineNum(src->GetLineNum());
-    comp->SetOwner(model);
-    MdtBase::BaseNode* core = def->GetOwner();
-    comp->AddNV(PointerEntry(k.entryName, src));
-    comp->AddNV(PointerEntry("SWCORE", core));
-    model->AddNameValue(comp);
-    Link(comp, def, core);
   }
   if (missing) {
+    Port_MsgManData msg = Msg();
     msg.issueInfo("%s", k.closing[0]);
     for (int i = 1; i < 5; ++i) msg.issueStatus("%s", k.closing[i]);
     msg.issueStatus("\n");

@@ -144,6 +144,64 @@ TEST_F(BuildTest, UnknownVersionIsReportedOnceAndStopsTheBuild) {
   EXPECT_EQ("", Proc(0)->GetHwInstance());  // the update stage did not run
 }
 
+TEST_F(BuildTest, ManyDriversAreBuiltAndReportedInTheirOrder) {
+  // Enough instances to be merged on two threads. Every tenth names no
+  // driver of the repository; every tenth from the seventh on has a
+  // parameter its driver does not declare.
+  const std::string r = Repo("repo") + "/";
+  std::string text;
+  std::vector<std::string> expected;
+  int line = 1, found = 0;
+  for (int i = 0; i < 300; ++i) {
+    const bool missing = i % 10 == 3, undeclared = i % 10 == 7;
+    text += "BEGIN DRIVER\n PARAMETER DRIVER_NAME = " + std::string(missing ? "nope" : "uart") +
+            "\n PARAMETER HW_INSTANCE = uart_" + std::to_string(i) + "\n" +
+            (undeclared ? " PARAMETER bogus = 1\n" : "") + "END\n";
+    if (missing)
+      expected.insert(expected.end(),
+                      {"ERROR: " + At(line, "Cannot find MDD file nope_v2_1_0.mdd for the driver "
+                                            "nope \n"),
+                       "INFO: Directories Searched :\n", "STATUS:   - " + r + "drivers/nope/data\n",
+                       "STATUS:   - " + r + "pcores/nope/data\n"});
+    if (undeclared)
+      expected.push_back("ERROR: " + At(line + 3, "bogus is not a configurable parameter for "
+                                                  "driver uart\n"));
+    found += !missing;
+    line += undeclared ? 5 : 4;
+  }
+  Port_MsgManData::ResetErrorCount();
+  Build(text);
+  EXPECT_EQ(60, Port_MsgManData::GetErrorCount());  // each error counted once, on this thread
+  auto said = Said();
+  ASSERT_GE(said.size(), expected.size());
+  said.resize(expected.size());  // then the closing advice
+  EXPECT_EQ(expected, said);
+  EXPECT_EQ(60, errors);
+  const auto& drivers = model->GetPsfCompSeqRef(Mss::DRIVERS);
+  ASSERT_EQ(static_cast<size_t>(found), drivers.size());
+  for (size_t i = 0, n = 0; i < 300; ++i) {
+    if (i % 10 == 3) continue;
+    EXPECT_EQ("uart_" + std::to_string(i),
+              static_cast<DrvInst*>(drivers[n])->GetPropertyValueStr(DrvInst::PARAMETERS,
+                                                                     "HW_INSTANCE"));
+    EXPECT_EQ(model.get(), drivers[n++]->GetOwner());
+  }
+
+  // As many clean ones pass every stage and serve the processor as one driver.
+  std::vector<std::string> names;
+  std::string clean = kCpu0 + kOs0, served = "uart:";
+  for (int i = 0; i < 300; ++i) {
+    names.push_back("u" + std::to_string(i));
+    hw->Add(names.back(), "uart", "1.00.a");
+    clean += Uart(names.back());
+    served += (i ? "," : "") + names.back();
+  }
+  hw->Addressable("cpu_0", names);
+  Build(clean);
+  EXPECT_EQ(0, errors) << ::testing::PrintToString(Said());
+  EXPECT_EQ(served, Drivers(Proc(0)));
+}
+
 TEST_F(BuildTest, NamelessBlocksAndBrokenHardwareLinks) {
   Build("BEGIN DRIVER\n PARAMETER HW_INSTANCE = uart_0\nEND\n"
         "BEGIN PROCESSOR\n PARAMETER HW_INSTANCE = cpu_0\nEND\n"
