@@ -35,10 +35,11 @@ ArrayInst* IntHandlerArray(DrvInst* inst) {
 // 1 (reported) when `q` holds another value than `p`; identity and retired
 // parameters are never compared.
 int CompareValues(const MdtBase::Property* p, const MdtBase::Property* q) {
-  if (!q || InNames(p->GetPsfCompValueStr("state"), {"deprecated", "obsolete"}) ||
+  // Most values agree: that is asked first.
+  if (!q || Eq(p->GetValueStr(), q->GetValueStr()) ||
+      InNames(p->GetPsfCompValueStr("state"), {"deprecated", "obsolete"}) ||
       InNames(p->GetName(), {"HW_INSTANCE", "SUB_HW_INSTANCE", "SUB_HW_INSTANCE_LIST",
-                             "DRIVER_NAME", "DRIVER_VER"}) ||
-      Eq(p->GetValueStr(), q->GetValueStr()))
+                             "DRIVER_NAME", "DRIVER_VER"}))
     return 0;
   Msg().issueError(
       "\n%s line %i - Parameter %s has different values for different instantiation. \nCannot "

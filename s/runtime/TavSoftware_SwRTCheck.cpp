@@ -71,6 +71,21 @@ std::vector<String> AttrWords(const Property* p, const char* name) {
   return c ? ValueWords(c->GetMdtValuePtr()) : std::vector<String>();
 }
 
+// True when an entry of the supported-peripherals `list` matches the IP.
+bool Supports(const Property* list, const String& ipType, const String& ipVersion) {
+  const MdtBase::MdtValue* value = list ? list->GetMdtValuePtr() : nullptr;
+  if (!value) return false;
+  auto matches = [&](const std::vector<String>& entries) {
+    for (const String& entry : entries)
+      if (SwRTUtil::CheckMatch(ipType, ipVersion, entry)) return true;
+    return false;
+  };
+  // The words of a list value are looked at where they are.
+  if (IsTag(value, "MdtBas_ListStrVal"))
+    return matches(static_cast<const MdtBase::ListStrVal*>(value)->GetList());
+  return matches(ValueWords(value));
+}
+
 bool HasInterface(const PsfComp* target, const String& name) {
   return MdtBase::PropertyUtil::GetPropertyByName(InstSeq(target, 3), name, 0) != nullptr;
 }
@@ -294,22 +309,30 @@ int SwRTUtil::CheckParamOpt(Property* p, const HwDbPtr& hw) {
   if (!HasAttr(p, "type")) return 0;
   if (Eq(Attr(p, "type"), "peripheral_instance")) return CheckPeriphInst(p, hw);
 
-  std::vector<String> allowed = AttrWords(p, "range");
-  if (allowed.empty()) {
+  // The words of a list value are looked at where they are.
+  std::vector<String> words;
+  const std::vector<String>* allowed = &words;
+  const PsfComp* range = p->GetPsfCompByName("range");
+  if (range && IsTag(range->GetMdtValuePtr(), "MdtBas_ListStrVal"))
+    allowed = &static_cast<const MdtBase::ListStrVal*>(range->GetMdtValuePtr())->GetList();
+  else if (range)
+    words = ValueWords(range->GetMdtValuePtr());
+  if (allowed->empty()) {
+    allowed = &words;
     const PsfComp* values = p->GetPsfCompByName("values");
     if (values && IsTag(values->GetMdtValuePtr(), "MdtBas_ListPsfCompVal"))
       for (const PsfComp* v :
            static_cast<const MdtBase::ListPsfCompVal*>(values->GetMdtValuePtr())->GetList())
-        if (v) allowed.push_back(v->GetValueStr());
+        if (v) words.push_back(v->GetValueStr());
   }
-  if (allowed.empty()) return 0;
+  if (allowed->empty()) return 0;
   const String value = p->GetValueStr();
-  for (const String& a : allowed)
+  for (const String& a : *allowed)
     if (Eq(value, a)) return 0;
   msg.issueError("%s line %i - Invalid Value %s  specified for %s %s!\n", File(p), p->GetLineNum(),
                  value.c_str(), kindWord, name);
   msg.issueStatus("Valid Values are : ");
-  for (const String& a : allowed) msg.issueStatus("%s ", a.c_str());
+  for (const String& a : *allowed) msg.issueStatus("%s ", a.c_str());
   msg.issueStatus("\n");
   return 1;
 }
@@ -435,8 +458,12 @@ int SwRTUtil::CheckSuppPeriph(PsfComp* comp, int kind, const HwDbPtr& hw,
   const String h = inst->GetValueStr();
   const Property* supp =
       MdtBase::PropertyUtil::GetPropertyByName(InstSeq(comp, 0), "supported_peripherals", 0);
-  if (CheckSuppPeriph(comp->GetName(), InstParamValue(comp, verParam), hw->GetIpType(h),
-                      hw->GetIpVersion(h), supp, repos) > 0)
+  const String ipType = hw->GetIpType(h), ipVersion = hw->GetIpVersion(h);
+  // Nearly every peripheral is supported: that is made sure of first, and
+  // the words of a report are only gathered for the others.
+  if (Supports(supp, ipType, ipVersion)) return 0;
+  if (CheckSuppPeriph(comp->GetName(), InstParamValue(comp, verParam), ipType, ipVersion, supp,
+                      repos) > 0)
     Msg().issueWarning("%s line %i - Driver \"%s\" does not support Hardware Instance \"%s\" !\n",
                        File(inst), inst->GetLineNum(), comp->GetName().c_str(), h.c_str());
   return 0;
@@ -446,13 +473,13 @@ int SwRTUtil::CheckSuppPeriph(const String& name, const String& version, const S
                               const String& ipVersion, const Property* list,
                               std::vector<SwRepos*>& /*repos*/) {
   if (!list || !list->GetMdtValuePtr()) return 0;
+  if (Supports(list, ipType, ipVersion)) return 0;
   String names;
   for (const String& entry : ValueWords(list->GetMdtValuePtr())) {
     String core, ver;
     // A plain type does not split into name and version; it is its own name.
     if (!MdtBase::BaseUtils::SeperateDirAndVer(entry, core, ver)) core = entry;
     names += core + " ";
-    if (CheckMatch(ipType, ipVersion, entry)) return 0;
   }
   Msg().issueWarning(
       "%s line %i - Driver %s %s does not support peripheral %s %s. List of peripherals "

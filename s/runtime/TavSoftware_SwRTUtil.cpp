@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <system_error>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -135,10 +136,15 @@ MdtBase::NameValue* PointerEntry(const char* name, const MdtBase::BaseNode* targ
   return nv;
 }
 
+// The definitions found so far, by core name and version as asked: a
+// system names the same few cores thousands of times.
+using FoundDefinitions = std::unordered_map<std::string, MdtBase::BaseNode*>;
+
 // The definition `src` is bound to; null when it has none (reported, and
 // `missing` set) or its file could not be read (its error code counted).
 MdtBase::BaseNode* Resolve(const BuildKind& k, const MdtBase::PsfComp* src,
-                           std::vector<SwRepos*>& repos, int& count, bool& missing) {
+                           std::vector<SwRepos*>& repos, FoundDefinitions& found, int& count,
+                           bool& missing) {
   Port_MsgManData msg = Msg();
   const String& name = src->GetName();
   const char* file = src->GetFileNameStr().c_str();
@@ -150,7 +156,11 @@ MdtBase::BaseNode* Resolve(const BuildKind& k, const MdtBase::PsfComp* src,
     return nullptr;
   }
   const String version = InstParamValue(src, k.versionParam);
-  MdtBase::BaseNode* def = SwRepos::GetCoreByName(repos, k.reposKind, name, version, 0);
+  std::string key = name;
+  key.append(1, '\0').append(version);
+  MdtBase::BaseNode*& known = found[key];
+  if (!known) known = SwRepos::GetCoreByName(repos, k.reposKind, name, version, 0);
+  MdtBase::BaseNode* def = known;
   if (!def) {
     msg.issueError(k.notFound, file, src->GetLineNum(), (name + k.extension).c_str(),
                    name.c_str(), version.c_str());
@@ -224,9 +234,10 @@ int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp
   int count = 0;
   std::vector<MdtBase::BaseNode*> defs(n);
   InstanceMessages bound;
+  FoundDefinitions found;
   for (size_t i = 0; i < n; ++i) {
     bound.At(i);
-    defs[i] = Resolve(k, srcs[i], repos, count, missing);
+    defs[i] = Resolve(k, srcs[i], repos, found, count, missing);
   }
   bound.Stop();
 
@@ -288,8 +299,9 @@ int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
   if (&k == &kDrivers && srcs.size() >= kParallelMerge) {
     count += BuildInParallel(k, srcs, model, repos, missing);
   } else {
+    FoundDefinitions found;
     for (const MdtBase::PsfComp* src : srcs) {
-      MdtBase::BaseNode* def = Resolve(k, src, repos, count, missing);
+      MdtBase::BaseNode* def = Resolve(k, src, repos, found, count, missing);
       if (def) Attach(k, MakeComponent(k, src, def, count), src, def, model);
     }
   }
