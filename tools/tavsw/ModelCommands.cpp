@@ -350,13 +350,22 @@ class BuildCommand : public Command {
     int errors = 0, status = kTavswOk;
     std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
     if (!model) return status;
-    if (json_)
-      // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
-      // the document: they are replaced.
-      ctx.out << ModelJson(*model, errors, rec).dump(2, ' ', false, Json::error_handler_t::replace)
-              << "\n";
-    else
+    if (!json_) {
       PrintModel(ctx.out, *model);
+      return status;
+    }
+    const Json doc = ModelJson(*model, errors, rec);
+    // The document holds all it needs: the model goes on a second thread
+    // while the document is written.
+    std::future<void> gone;
+    try {
+      gone = std::async(std::launch::async, [m = std::move(model)]() mutable { m.reset(); });
+    } catch (const std::system_error&) {
+      // No thread to be had: the model goes when this returns.
+    }
+    // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
+    // the document: they are replaced.
+    ctx.out << doc.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
     return status;
   }
 
