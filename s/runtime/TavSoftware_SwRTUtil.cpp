@@ -183,9 +183,10 @@ MdtBase::BaseNode* Resolve(const BuildKind& k, const MdtBase::PsfComp* src,
   return def;
 }
 
-// Places the component made of `src` and `def` in the model.
-void Attach(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp* src,
-            MdtBase::BaseNode* def, SwRTClass* model) {
+// Links the component made of `src` and `def` to both and to the model;
+// touches the component and what it owns only.
+void Complete(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp* src,
+              MdtBase::BaseNode* def, SwRTClass* model) {
   comp->SetLocInFile(src->GetLocInFile());
   // Messages about the component name the MSS line it came from.
   comp->SetFileNameShared(src->GetSharedFileName());
@@ -194,7 +195,6 @@ void Attach(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp* 
   MdtBase::BaseNode* core = def->GetOwner();
   comp->AddNV(PointerEntry(k.entryName, src));
   comp->AddNV(PointerEntry("SWCORE", core));
-  model->AddNameValue(comp);
   Link(comp, def, core);
 }
 
@@ -250,6 +250,9 @@ int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp
         if (!defs[i]) continue;
         said.At(i);
         comps[i].reset(MakeComponent(k, srcs[i], defs[i], counts[i]));
+        Complete(k, comps[i].get(), srcs[i], defs[i], model);
+        // Its owners are set here, on either thread, and not again below.
+        counts[i] += DrvInstUtil::AssignOwner(AsDrvInst(comps[i].get()));
       }
   };
   std::vector<std::pair<size_t, MsgRecord>> helperSaid;
@@ -283,26 +286,31 @@ int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp
     pass(helperSaid, atHelper, i, false);
     if (!comps[i]) continue;
     count += counts[i];
-    Attach(k, comps[i].get(), srcs[i], defs[i], model);
-    comps[i].release();
+    model->AddNameValue(comps[i].release());
   }
   return count;
 }
 
+// Builds the components of kind `k`; `owned` tells whether their owners
+// were set already.
 int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
-                std::vector<SwRepos*>& repos) {
+                std::vector<SwRepos*>& repos, bool& owned) {
   int count = 0;
   bool missing = false;
   std::vector<const MdtBase::PsfComp*> srcs;
   for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq))
     if (BaseNode::IsBaseNodeType(src, k.tag)) srcs.push_back(src);
-  if (&k == &kDrivers && srcs.size() >= kParallelMerge) {
+  owned = &k == &kDrivers && srcs.size() >= kParallelMerge;
+  if (owned) {
     count += BuildInParallel(k, srcs, model, repos, missing);
   } else {
     FoundDefinitions found;
     for (const MdtBase::PsfComp* src : srcs) {
       MdtBase::BaseNode* def = Resolve(k, src, repos, found, count, missing);
-      if (def) Attach(k, MakeComponent(k, src, def, count), src, def, model);
+      if (!def) continue;
+      MdtBase::PsfComp* comp = MakeComponent(k, src, def, count);
+      Complete(k, comp, src, def, model);
+      model->AddNameValue(comp);
     }
   }
   if (missing) {
@@ -310,6 +318,31 @@ int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
     msg.issueInfo("%s", k.closing[0]);
     for (int i = 1; i < 5; ++i) msg.issueStatus("%s", k.closing[i]);
     msg.issueStatus("\n");
+  }
+  return count;
+}
+
+// Sets the owners below every component; the drivers' only with `drivers`.
+int AssignOwners(Mss* mss, bool drivers) {
+  if (!mss) return 1;
+  int count = 0;
+  for (MdtBase::PsfComp* p : mss->GetPsfCompSeqRef(Mss::PARAMETERS)) {
+    if (!p) continue;
+    p->SetOwner(mss);
+    if (BaseNode::IsBaseNodeType(p, "MdtBas_Property"))
+      count += MdtBase::PropertyUtil::AssignOwner(static_cast<MdtBase::Property*>(p), nullptr);
+  }
+  for (int seq : {Mss::DRIVERS, Mss::LIBRARIES, Mss::OSES, Mss::PROCESSORS}) {
+    for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq)) {
+      if (!c) continue;
+      c->SetOwner(mss);
+      if (seq == Mss::PROCESSORS && BaseNode::IsBaseNodeType(c, "TavSoftware_ProcInst"))
+        count += ProcInstUtil::AssignOwner(static_cast<ProcInst*>(c));
+      else if (seq == Mss::DRIVERS && AsDrvInst(c))
+        count += drivers ? DrvInstUtil::AssignOwner(AsDrvInst(c)) : 0;
+      else if (AsLibInst(c))
+        count += LibInstUtil::AssignOwner(AsLibInst(c));
+    }
   }
   return count;
 }
@@ -334,10 +367,13 @@ SwRTClass* SwRTUtil::CreateSwRTObject(const boost::shared_ptr<TavHwDb::HwDb>& hw
     count += MdtBase::PropertyUtil::CopyPropertyBase(static_cast<const MdtBase::Property*>(p), copy);
     model->AddPsfComp(Mss::PARAMETERS, copy);
   }
-  for (const BuildKind* k : {&kDrivers, &kProcessors, &kOses, &kLibraries})
-    count += BuildKindOf(*k, mss, model, repos);
+  bool driversOwned = false, owned = false;
+  for (const BuildKind* k : {&kDrivers, &kProcessors, &kOses, &kLibraries}) {
+    count += BuildKindOf(*k, mss, model, repos, owned);
+    if (k == &kDrivers) driversOwned = owned;
+  }
 
-  count += AssignOwner(model);
+  count += AssignOwners(model, !driversOwned);
   if (count == 0) count += CheckSwRTClass(model, repos);
   if (count == 0) count += UpdateSwData(model, repos, procName);
   errors = count;
@@ -393,28 +429,6 @@ int SwRTUtil::AssignSwCore(Mss* mss, SwReposMan* man) {
   return AssignSwCore(mss, man->GetSwReposSeqRef());
 }
 
-int SwRTUtil::AssignOwner(Mss* mss) {
-  if (!mss) return 1;
-  int count = 0;
-  for (MdtBase::PsfComp* p : mss->GetPsfCompSeqRef(Mss::PARAMETERS)) {
-    if (!p) continue;
-    p->SetOwner(mss);
-    if (BaseNode::IsBaseNodeType(p, "MdtBas_Property"))
-      count += MdtBase::PropertyUtil::AssignOwner(static_cast<MdtBase::Property*>(p), nullptr);
-  }
-  for (int seq : {Mss::DRIVERS, Mss::LIBRARIES, Mss::OSES, Mss::PROCESSORS}) {
-    for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq)) {
-      if (!c) continue;
-      c->SetOwner(mss);
-      if (seq == Mss::PROCESSORS && BaseNode::IsBaseNodeType(c, "TavSoftware_ProcInst"))
-        count += ProcInstUtil::AssignOwner(static_cast<ProcInst*>(c));
-      else if (seq == Mss::DRIVERS && AsDrvInst(c))
-        count += DrvInstUtil::AssignOwner(AsDrvInst(c));
-      else if (AsLibInst(c))
-        count += LibInstUtil::AssignOwner(AsLibInst(c));
-    }
-  }
-  return count;
-}
+int SwRTUtil::AssignOwner(Mss* mss) { return AssignOwners(mss, true); }
 
 }  // namespace TavSoftware
