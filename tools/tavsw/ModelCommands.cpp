@@ -361,7 +361,7 @@ class BuildCommand : public Command {
     try {
       gone = std::async(std::launch::async, [m = std::move(model)]() mutable { m.reset(); });
     } catch (const std::system_error&) {
-      // No thread to be had: the model goes when this returns.
+      // No thread to be had: the model went here, with the task never run.
     }
     // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
     // the document: they are replaced.
