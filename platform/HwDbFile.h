@@ -13,9 +13,8 @@
 #define TAVSOFTWARE_HWDBFILE_H
 
 #include <boost/shared_ptr.hpp>
-#include <map>
-#include <unordered_map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "HwDb.h"

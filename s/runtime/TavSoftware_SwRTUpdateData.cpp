@@ -1,7 +1,7 @@
 // SwRTUtil: organising a runtime model per hardware processor (its
 // processor component, OS, libraries and drivers), and the processor mode.
-#include <unordered_map>
 #include <memory>
+#include <unordered_map>
 
 #include "Driver.h"
 #include "DrvInstUtil.h"
