@@ -21,6 +21,9 @@ class TAVSW_API SwCore : public MdtBase::BaseNode {
   enum NodeType { MLD = 0, MDD = 1, BOTH = 2 };
 
   SwCore();
+  // A core of that name and version. Being named at birth is no rename:
+  // indexes of cores by name stay as they are.
+  SwCore(const String& name, const String& version);
   ~SwCore() override;
 
   const String& GetName() const;

@@ -52,6 +52,13 @@ class TAVSW_API SwRepos : public MdtBase::BaseNode {
   // calls are kept as they are and their directories are not added twice.
   // The number of cores in the list.
   int ParsePsfFiles(int kind);
+  // Lists the core directories of both families as ParsePsfFiles(0) would
+  // scan them, but looks for a directory's definition file only when it is
+  // needed: a lookup by name looks at the directories of that name, and the
+  // list (or anything that walks it) looks at the rest first.
+  void ListPsfFiles();
+  // True when the repository has a core, looking no further than the first.
+  bool HasCores() const;
   // Brings the list in line with the disk: 0 both families, 1 driver cores,
   // 2 and 3 library/OS cores. Cores whose file is gone (or became
   // OBSOLETE) leave the list, loaded files that changed on disk are read

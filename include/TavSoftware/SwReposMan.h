@@ -28,6 +28,10 @@ class TAVSW_API SwReposMan : public MdtBase::BaseNode {
   // Scans the absolute form of `dir` as a repository of `type` and puts it
   // at the front of the list. 0. A directory already listed is added again.
   int AddSwRepos(const String& dir, int type);
+  // The same; with `lookLater` the repository is listed (SwRepos::
+  // ListPsfFiles) instead of scanned, so that a few lookups by name do not
+  // look at every core.
+  int AddSwRepos(const String& dir, int type, bool lookLater);
   // Destroys the first repository whose directory is the normalised absolute
   // form of `dir` (pointers to its cores become invalid): 0; 1 when none.
   int RemoveSwRepos(const String& dir);

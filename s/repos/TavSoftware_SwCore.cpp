@@ -72,6 +72,11 @@ SwCore::SwCore() : imp_(std::make_unique<SwCoreImp>()) {
   BaseNode::AddBaseNode(this, "TavSoftware_SwCore");
 }
 
+SwCore::SwCore(const String& name, const String& version) : SwCore() {
+  imp_->name = name;
+  imp_->version = version;
+}
+
 SwCore::~SwCore() = default;
 
 const String& SwCore::GetName() const { return imp_->name; }

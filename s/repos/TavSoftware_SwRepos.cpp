@@ -74,10 +74,21 @@ struct SwReposImp {
   const SwCore* const* indexedData = nullptr;
   size_t indexedSize = 0;
 
-  ~SwReposImp() {
-    for (SwCore* c : cores) delete c;
-    for (SwCore* c : retired) delete c;
-  }
+  // Core directories listed by ListPsfFiles whose definition file is looked
+  // for only when asked, in the order a scan would add them; they join
+  // `cores` in that order once the list itself is asked for (Settle).
+  struct Listed;
+  std::vector<Listed> listed;
+  // The entries of `listed` of each name (lower case), and the cores of
+  // each name handed out so far while entries are listed.
+  std::unordered_map<std::string, std::vector<size_t>> listedByName;
+  std::unordered_map<std::string, std::vector<SwCore*>> lookedUp;
+  unsigned long listedRenames = 0;
+  const SwCore* const* listedData = nullptr;
+  size_t listedSize = 0;
+  SwRepos* owner = nullptr;
+
+  ~SwReposImp();
 
   // A core directory the scan found, in the order of the listing.
   struct Found {
@@ -104,13 +115,35 @@ struct SwReposImp {
   void Retire(SwCore* core, bool keepDir);
   // The cores named `name` (ignoring case) in list order; null when none.
   const std::vector<SwCore*>* ByName(const String& name);
+  // The same among the cores already in the list.
+  const std::vector<SwCore*>* ListedCoresByName(const String& name);
+
+  // Lists the core directories of both families for a later look.
+  void ListLater(SwRepos* self);
+  // Whether entry `i` of `listed` is a core, looking once.
+  bool IsCore(size_t i);
+  // Looks at every listed entry not looked at yet and appends the cores.
+  void Settle();
+  // True when the repository has a core; looks no further than the first.
+  bool HasCores();
 };
+
+struct SwReposImp::Listed {
+  Found found;
+  int kind;
+  signed char state = 0;   // 0 not looked at, 1 a core, -1 none
+  SwCore* core = nullptr;  // made once handed out by a lookup
+};
+
+SwReposImp::~SwReposImp() {
+  for (SwCore* c : cores) delete c;
+  for (SwCore* c : retired) delete c;
+  for (Listed& l : listed) delete l.core;
+}
 
 SwCore* SwReposImp::NewCore(SwRepos* self, const String& data, const String& name,
                            const String& version, int kind) {
-  SwCore* core = new SwCore();
-  core->SetName(name);
-  core->SetVersion(version);
+  SwCore* core = new SwCore(name, version);
   core->SetCoreDir(Port::FileName(data));
   core->SetPsfKind(kind == SwRepos::DRIVER ? SwCore::MDD : SwCore::MLD);
   core->SetOwner(self);
@@ -118,6 +151,35 @@ SwCore* SwReposImp::NewCore(SwRepos* self, const String& data, const String& nam
 }
 
 const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
+  // A renamed core may answer to another name now, and the list may have
+  // been changed through a reference taken before: it is settled and
+  // answers as always.
+  if (!listed.empty() && (listedRenames != detail::g_coreRenames || listedData != cores.data() ||
+                          listedSize != cores.size()))
+    Settle();
+  if (listed.empty()) return ListedCoresByName(name);
+  const std::string key = String(name).MakeLower();
+  auto [it, added] = lookedUp.try_emplace(key);
+  if (added) {
+    // The cores in the list come first, then the listed entries of that
+    // name that are cores, each directory once, as Settle will add them.
+    if (const std::vector<SwCore*>* known = ListedCoresByName(name)) it->second = *known;
+    auto entries = listedByName.find(key);
+    if (entries != listedByName.end()) {
+      std::unordered_set<std::string_view> dirs;
+      for (size_t i : entries->second) {
+        Listed& l = listed[i];
+        if (!IsCore(i) || !dirs.insert(l.found.data).second) continue;
+        if (!l.core)
+          l.core = NewCore(owner, l.found.data, l.found.name, l.found.version, l.kind);
+        it->second.push_back(l.core);
+      }
+    }
+  }
+  return it->second.empty() ? nullptr : &it->second;
+}
+
+const std::vector<SwCore*>* SwReposImp::ListedCoresByName(const String& name) {
   const unsigned long renames = detail::g_coreRenames;
   if (byNameStale || indexedData != cores.data() || indexedSize != cores.size() ||
       indexedRenames != renames) {
@@ -176,6 +238,82 @@ void SwReposImp::Add(SwRepos* self, std::vector<Found>& found, int kind) {
   }
 }
 
+void SwReposImp::ListLater(SwRepos* self) {
+  Settle();
+  owner = self;
+  listedRenames = detail::g_coreRenames;
+  listedData = cores.data();
+  listedSize = cores.size();
+  const std::pair<std::vector<String>, int> families[] = {
+      {{"pcores", "drivers"}, SwRepos::DRIVER}, {{"sw_services", "bsp"}, SwRepos::LIBRARY}};
+  for (const auto& [names, kind] : families)
+    for (const auto& [categoryDir, subdirs] : List(self, names)) {
+      String prefix = categoryDir;
+      if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+      for (const String& sub : subdirs) {
+        Listed l;
+        l.kind = kind;
+        if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, l.found.name, l.found.version)) continue;
+        l.found.data.append(prefix).append(sub).append("/data");
+        if (coreDirs.count(l.found.data)) continue;
+        listedByName[String(l.found.name).MakeLower()].push_back(listed.size());
+        listed.push_back(std::move(l));
+      }
+    }
+}
+
+bool SwReposImp::IsCore(size_t i) {
+  Listed& l = listed[i];
+  if (l.state == 0)
+    l.state = Port::File::isfile(l.found.data + "/" + DefinitionName(l.found.name, l.kind)) ? 1
+                                                                                           : -1;
+  return l.state > 0;
+}
+
+void SwReposImp::Settle() {
+  if (listed.empty()) return;
+  // Entries not looked at yet are looked at in two halves side by side
+  // when there are many, as a scan looks at them.
+  std::vector<size_t> unknown;
+  for (size_t i = 0; i < listed.size(); ++i)
+    if (listed[i].state == 0) unknown.push_back(i);
+  auto look = [this, &unknown](size_t from, size_t to) {
+    for (size_t j = from; j < to; ++j) IsCore(unknown[j]);
+  };
+  std::future<void> half;
+  const size_t mid = unknown.size() / 2;
+  if (unknown.size() >= kParallelScan) {
+    try {
+      half = std::async(std::launch::async, look, mid, unknown.size());
+    } catch (const std::system_error&) {
+      // No thread to be had: all are looked at here.
+    }
+  }
+  look(0, half.valid() ? mid : unknown.size());
+  if (half.valid()) half.get();
+  for (Listed& l : listed) {
+    if (l.state < 0) continue;
+    // Two categories may lead to one directory (through a link).
+    if (!coreDirs.insert(l.found.data).second) {
+      if (l.core) retired.push_back(l.core);
+      continue;
+    }
+    cores.push_back(l.core ? l.core
+                           : NewCore(owner, l.found.data, l.found.name, l.found.version, l.kind));
+    byNameStale = true;
+  }
+  listed.clear();
+  listedByName.clear();
+  lookedUp.clear();
+}
+
+bool SwReposImp::HasCores() {
+  if (!cores.empty()) return true;
+  for (size_t i = 0; i < listed.size(); ++i)
+    if (IsCore(i)) return true;
+  return false;
+}
+
 void SwReposImp::Retire(SwCore* core, bool keepDir) {
   auto it = std::find(cores.begin(), cores.end(), core);
   if (it == cores.end()) return;
@@ -206,13 +344,26 @@ void SwRepos::SetReposDir(const String& dir) {
 String SwRepos::GetPsfVersion() const { return imp_->psfVersion; }
 void SwRepos::SetPsfVersion(const String& version) { imp_->psfVersion = version; }
 std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() {
+  imp_->Settle();
   // The caller may change the list: lookups index it afresh.
   imp_->byNameStale = true;
   return imp_->cores;
 }
-const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const { return imp_->cores; }
+const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const {
+  imp_->Settle();
+  return imp_->cores;
+}
+
+void SwRepos::ListPsfFiles() {
+  // An empty directory would read as the current one.
+  if (imp_->dir.empty()) return;
+  imp_->ListLater(this);
+}
+
+bool SwRepos::HasCores() const { return imp_->HasCores(); }
 
 int SwRepos::ParsePsfFiles(int kind) {
+  imp_->Settle();
   // An empty directory would read as the current one.
   if (imp_->dir.empty()) return static_cast<int>(imp_->cores.size());
   if (kind != ANY) {
@@ -248,6 +399,7 @@ int SwRepos::RescanPsfFiles(int kind) {
   bool mdd = kind == ANY || kind == DRIVER;
   bool mld = kind == ANY || kind == LIBRARY || kind == OS;
   if (!mdd && !mld) return 1;
+  imp_->Settle();
   int changes = 0;
   std::vector<SwCore*> gone;
   std::vector<SwCore*> obsolete;
@@ -313,6 +465,10 @@ void SwRepos::DestroyPsfFileObj(int kind) {
       return;
   }
   for (SwCore* core : imp_->cores) core->Destroy(fileKind);
+  // Cores handed out before the list was asked for; the others have no
+  // files to destroy, and are not looked for.
+  for (SwReposImp::Listed& l : imp_->listed)
+    if (l.core) l.core->Destroy(fileKind);
 }
 
 MdtBase::BaseNode* SwRepos::GetCoreByName(int kind, const String& name, const String& version,
@@ -384,6 +540,7 @@ Port::FileName SwRepos::FindCoreRootDirectory(const String& root, const String& 
 }
 
 int SwRepos::GetSwCoreSeqByName(const String& name, std::vector<SwCore*>& out) {
+  imp_->Settle();
   std::vector<SwCore*> hits;
   for (SwCore* core : imp_->cores)
     if (core->GetName().EqualsNoCase(name)) hits.push_back(core);

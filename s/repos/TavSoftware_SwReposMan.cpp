@@ -49,12 +49,17 @@ SwReposMan::SwReposMan(bool addInstalled) : imp_(std::make_unique<SwReposManImp>
 
 SwReposMan::~SwReposMan() = default;
 
-int SwReposMan::AddSwRepos(const String& dir, int type) {
+int SwReposMan::AddSwRepos(const String& dir, int type) { return AddSwRepos(dir, type, false); }
+
+int SwReposMan::AddSwRepos(const String& dir, int type, bool lookLater) {
   auto* repos = new SwRepos();
   repos->SetOwner(this);
   repos->SetReposDir(AbsoluteNormalized(dir));
   repos->SetReposType(type);
-  repos->ParsePsfFiles(SwRepos::ANY);
+  if (lookLater)
+    repos->ListPsfFiles();
+  else
+    repos->ParsePsfFiles(SwRepos::ANY);
   imp_->repos.insert(imp_->repos.begin(), repos);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "RepoFixture.h"
 #include "SwCore.h"
 #include "SwRepos.h"
+#include "SwReposMan.h"
 
 using namespace TavSoftware;
 namespace fs = std::filesystem;
@@ -255,6 +256,58 @@ TEST_F(SwReposTest, DestroyPsfFileObjByKind) {
   EXPECT_FALSE(l->IsPsfFileObjLoaded(SwCore::MLD));
   // Destroyed objects are read again on the next use.
   EXPECT_NE(d->GetPsfFileObj(SwCore::MDD), nullptr);
+}
+
+TEST_F(SwReposTest, ListedRepositoryAnswersAsAScannedOne) {
+  AddDriver("r", "pcores", "uart", "3.00.a");
+  AddDriver("r", "drivers", "uart", "1.00.a");
+  AddDriver("r", "drivers", "uart", "2.00.a");
+  AddLibrary("r", "sw_services", "kern", "1.00.a", "OS");
+  AddLibrary("r", "bsp", "kern", "2.00.a", "LIBRARY");
+  dir.Write("r/drivers/nofile_v1_00_a/data/other_v2_1_0.mdd", tavtest::MddText("other"));
+  dir.Write("r/drivers/dirfile_v1_00_a/data/dirfile_v2_1_0.mdd/x", "a directory named like it");
+  auto scanned = Scan("r");
+  auto listed = std::make_unique<SwRepos>();
+  listed->SetReposDir(Repo("r"));
+  listed->ListPsfFiles();
+  // What each lookup finds, as "<core version>" or "none".
+  auto found = [](SwRepos& r, int kind, const char* name, const char* version) {
+    MdtBase::BaseNode* hit = r.GetCoreByName(kind, name, version);
+    if (hit && kind != SwRepos::ANY) hit = hit->GetOwner();
+    return hit ? std::string(static_cast<SwCore*>(hit)->GetVersion()) : std::string("none");
+  };
+  const struct {
+    int kind;
+    const char* name;
+    const char* version;
+  } lookups[] = {{SwRepos::ANY, "uart", ""},      {SwRepos::DRIVER, "UART", "3.00.A"},
+                 {SwRepos::ANY, "uart", "4.00.a"}, {SwRepos::OS, "kern", ""},
+                 {SwRepos::LIBRARY, "kern", ""},   {SwRepos::DRIVER, "nofile", ""},
+                 {SwRepos::ANY, "dirfile", ""},    {SwRepos::ANY, "nosuch", ""}};
+  for (const auto& l : lookups)
+    EXPECT_EQ(found(*listed, l.kind, l.name, l.version),
+              found(*scanned, l.kind, l.name, l.version))
+        << l.name << " " << l.version;
+  EXPECT_TRUE(listed->HasCores());
+  // A core handed out by a lookup keeps its place, and its file, in the list.
+  auto* uart = static_cast<SwCore*>(listed->GetCoreByName(SwRepos::ANY, "uart", "1.00.a"));
+  ASSERT_NE(uart, nullptr);
+  ASSERT_NE(uart->GetPsfFileObj(SwCore::MDD), nullptr);
+  listed->DestroyPsfFileObj(SwRepos::DRIVER);
+  EXPECT_FALSE(uart->IsPsfFileObjLoaded(SwCore::MDD));
+  uart->SetName("renamed");
+  EXPECT_EQ(listed->GetCoreByName(SwRepos::ANY, "renamed", ""), uart);
+  EXPECT_EQ(NameVersions(*listed), (Strings{"uart_v3.00.a", "renamed_v1.00.a", "uart_v2.00.a",
+                                            "kern_v1.00.a", "kern_v2.00.a"}));
+  EXPECT_EQ(listed->GetSwCoreSeqRef()[1], uart);
+
+  // A repository without a core says so, looking at each directory once.
+  dir.Write("empty/drivers/nodata_v1_00_a/readme", "no data directory");
+  auto empty = std::make_unique<SwReposMan>(false);
+  empty->AddSwRepos(Repo("empty"), 0, true);
+  EXPECT_FALSE(empty->GetSwReposSeqRef().front()->HasCores());
+  EXPECT_EQ(empty->GetSwReposSeqRef().front()->GetSwCoreSeqRef().size(), 0u);
+  EXPECT_TRUE(msgs.Messages().empty());
 }
 
 }  // namespace
