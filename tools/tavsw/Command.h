@@ -53,13 +53,15 @@ struct RepoOptions {
                  "Also list the directories the scan passed over, and why");
   }
   // The scan alone, which says nothing: it may run on another thread while
-  // other inputs are read. Null when a --repo names no directory.
+  // other inputs are read. Null when a --repo names no directory. The
+  // repositories are listed, and a core's definition file is looked for
+  // when it is first needed: a build asks for a few cores of thousands.
   std::unique_ptr<TavSoftware::SwReposMan> Scan() const {
     for (const auto& d : dirs)
       if (!Port::File::isdir(d)) return nullptr;
     auto man = std::make_unique<TavSoftware::SwReposMan>(true);
     // The repository added last is searched first.
-    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0);
+    for (auto it = dirs.rbegin(); it != dirs.rend(); ++it) man->AddSwRepos(String(*it), 0, true);
     return man;
   }
   // The manager, or null when a --repo names no directory (reported).
@@ -82,7 +84,7 @@ struct RepoOptions {
                     "no repository to search (QUARLY_VEK names no installation and no --repo "
                     "was given)");
     for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
-      if (repos->GetSwCoreSeqRef().empty())
+      if (!repos->HasCores())
         ctx.diag.Tool(MsgSeverity::kWarning, "holds no core", repos->GetReposDir());
       if (verbose) ReportSkipped(ctx, *repos);
     }

@@ -35,37 +35,6 @@ using Json = nlohmann::ordered_json;
 
 // Records every message of the library in issue order and, unless told to
 // keep quiet, passes it on to the tool's diagnostics.
-// Holds what is issued on this thread while it lives; Pass() hands it on,
-// in order, to the sink that was current before, so that work done early
-// speaks in its usual place.
-class Held : public MsgSink {
- public:
-  Held() : previous_(Port_MsgManData::SetSink(this)) {}
-  ~Held() override { Stop(); }
-  Held(const Held&) = delete;
-  Held& operator=(const Held&) = delete;
-  void Report(const MsgRecord& msg) override { held_.push_back(msg); }
-  void Stop() {
-    if (!stopped_) Port_MsgManData::SetSink(previous_);
-    stopped_ = true;
-  }
-  void Pass() {
-    Stop();
-    for (const MsgRecord& m : held_) {
-      if (previous_)
-        previous_->Report(m);
-      else  // the default sink; the thread's error count sees an error twice
-        Port_MsgManData::Issue(m.severity, m.text, m.file, m.line);
-    }
-    held_.clear();
-  }
-
- private:
-  MsgSink* previous_;
-  bool stopped_ = false;
-  std::vector<MsgRecord> held_;
-};
-
 class Recorder : public MsgSink {
  public:
   explicit Recorder(bool forward) : forward_(forward), previous_(Port_MsgManData::SetSink(this)) {}
@@ -281,19 +250,41 @@ struct ModelOptions {
     int errors = 0;
     return TavHwDb::HwDbFile::Read(hw, errors);
   }
+  // The repositories listed and the MSS read, with what reading it said.
+  struct Ahead {
+    std::unique_ptr<TavSoftware::SwReposMan> man;
+    std::unique_ptr<TavSoftware::Mss> source;
+    int parsed = 0;
+    std::vector<MsgRecord> said;
+    void ReadMss(const std::string& file) {
+      source = std::make_unique<TavSoftware::Mss>();
+      MsgCapture held;
+      parsed = TavSoftware::SwRTUtil::Parse(file.c_str(), source.get());
+      said = held.Messages();
+    }
+  };
+  // With `scan`, also lists the repositories; the MSS only when it is there.
+  Ahead ReadAhead(bool scan) const {
+    Ahead read;
+    if (scan) read.man = repos.Scan();
+    if (Port::File::isfile(mss)) read.ReadMss(mss);
+    return read;
+  }
   // Reads the hardware and the repositories and builds the model of `mss`.
   // Null with `status` set when an input cannot be used; otherwise `errors`
   // holds the build's error count.
   std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
                                    int& errors, int& status) const {
-    // The repository scan looks only at directories and says nothing: it
-    // runs beside the reading of the hardware description. Whatever path
-    // the build takes below, the future waits for it.
-    std::future<std::unique_ptr<TavSoftware::SwReposMan>> scan;
+    // The repositories are listed and the MSS is read on a second thread,
+    // beside the hardware description. Neither says anything there: what
+    // reading the MSS says is held and said after the repository checks,
+    // where it was always said, and not at all when an input cannot be used.
+    // Whatever path the build takes below, the future waits for the thread.
+    std::future<Ahead> ahead;
     try {
-      scan = std::async(std::launch::async, [this] { return repos.Scan(); });
+      ahead = std::async(std::launch::async, [this] { return ReadAhead(true); });
     } catch (const std::system_error&) {
-      // No thread to be had: the scan runs in turn below.
+      // No thread to be had: all is read in turn below.
     }
     hwDb = ReadHw();
     status = kTavswUsage;
@@ -311,16 +302,14 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
-    // The MSS is read while the scan may still run. What reading it says is
-    // held and said after the repository checks, where it was always said,
-    // and not at all when they fail.
-    auto source = std::make_unique<TavSoftware::Mss>();
-    Held held;
-    const int parsed = TavSoftware::SwRTUtil::Parse(mss.c_str(), source.get());
-    held.Stop();
-    auto man = repos.Make(ctx, scan.valid() ? scan.get() : nullptr);
+    Ahead read = ahead.valid() ? ahead.get() : ReadAhead(false);
+    // The file appeared after the second thread looked for it.
+    if (!read.source) read.ReadMss(mss);
+    auto man = repos.Make(ctx, std::move(read.man));
     if (!man) return nullptr;
-    held.Pass();
+    for (const MsgRecord& m : read.said) Port_MsgManData::Pass(m, true);
+    auto source = std::move(read.source);
+    const int parsed = read.parsed;
     std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
         hwDb, source.get(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
     // The model points into the MSS it was built from, and its components
