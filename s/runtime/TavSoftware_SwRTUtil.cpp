@@ -2,11 +2,7 @@
 // around it (read, write, initialise, empty, bind, set owners).
 #include "SwRTUtil.h"
 
-#include <algorithm>
-#include <atomic>
-#include <future>
 #include <memory>
-#include <system_error>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -29,6 +25,7 @@
 #include "SwRepos.h"
 #include "SwReposMan.h"
 #include "WriteMss.h"
+#include "runtime/OnTwoThreads.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -198,32 +195,6 @@ void Complete(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp
   Link(comp, def, core);
 }
 
-// The messages one thread issued, each with the instance it was about.
-class InstanceMessages : public MsgSink {
- public:
-  InstanceMessages() : previous_(Port_MsgManData::SetSink(this)) {}
-  ~InstanceMessages() override { Stop(); }
-  InstanceMessages(const InstanceMessages&) = delete;
-  InstanceMessages& operator=(const InstanceMessages&) = delete;
-  void At(size_t instance) { at_ = instance; }
-  void Report(const MsgRecord& msg) override { held.emplace_back(at_, msg); }
-  void Stop() {
-    if (!stopped_) Port_MsgManData::SetSink(previous_);
-    stopped_ = true;
-  }
-  // In the order of the instances, as one thread walks them.
-  std::vector<std::pair<size_t, MsgRecord>> held;
-
- private:
-  MsgSink* previous_;
-  bool stopped_ = false;
-  size_t at_ = 0;
-};
-
-// From this many driver instances on, they are merged on two threads.
-constexpr size_t kParallelMerge = 256;
-constexpr size_t kMergeChunk = 32;
-
 // Builds the components of `srcs`: bound one after another, merged on two
 // threads (merging reads the definitions and the instances, and makes new
 // nodes only), then placed in order. What each step says about an instance
@@ -243,47 +214,19 @@ int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp
 
   std::vector<std::unique_ptr<MdtBase::PsfComp>> comps(n);
   std::vector<int> counts(n, 0);
-  std::atomic<size_t> next{0};
-  auto mergeSome = [&](InstanceMessages& said) {
-    for (size_t from; (from = next.fetch_add(kMergeChunk)) < n;)
-      for (size_t i = from; i < std::min(n, from + kMergeChunk); ++i) {
-        if (!defs[i]) continue;
-        said.At(i);
-        comps[i].reset(MakeComponent(k, srcs[i], defs[i], counts[i]));
-        Complete(k, comps[i].get(), srcs[i], defs[i], model);
-        // Its owners are set here, on either thread, and not again below.
-        counts[i] += DrvInstUtil::AssignOwner(AsDrvInst(comps[i].get()));
-      }
-  };
-  std::vector<std::pair<size_t, MsgRecord>> helperSaid;
-  std::future<void> helper;
-  try {
-    helper = std::async(std::launch::async, [&] {
-      // The helper's nodes are drawn from blocks of its own.
-      MdtBase::NodeArena arena;
-      InstanceMessages said;
-      mergeSome(said);
-      helperSaid = std::move(said.held);
-    });
-  } catch (const std::system_error&) {
-    // No thread to be had: this one merges them all.
-  }
-  InstanceMessages said;
-  mergeSome(said);
-  said.Stop();
-  if (helper.valid()) helper.get();
+  const SaidOnTwoThreads said = OnTwoThreads(n, [&](size_t i) {
+    if (!defs[i]) return;
+    comps[i].reset(MakeComponent(k, srcs[i], defs[i], counts[i]));
+    Complete(k, comps[i].get(), srcs[i], defs[i], model);
+    // Its owners are set here, on either thread, and not again below.
+    counts[i] += DrvInstUtil::AssignOwner(AsDrvInst(comps[i].get()));
+  });
 
-  // Errors held on this thread were counted here already; the helper's not.
-  auto pass = [](const std::vector<std::pair<size_t, MsgRecord>>& list, size_t& at, size_t i,
-                 bool counted) {
-    for (; at < list.size() && list[at].first == i; ++at)
-      Port_MsgManData::Pass(list[at].second, !counted);
-  };
-  size_t atBound = 0, atSaid = 0, atHelper = 0;
+  PassInOrder pass;
+  pass.Add(bound.held, true);
+  pass.Add(said);
   for (size_t i = 0; i < n; ++i) {
-    pass(bound.held, atBound, i, true);
-    pass(said.held, atSaid, i, true);
-    pass(helperSaid, atHelper, i, false);
+    pass.Pass(i);
     if (!comps[i]) continue;
     count += counts[i];
     model->AddNameValue(comps[i].release());
@@ -300,7 +243,7 @@ int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
   std::vector<const MdtBase::PsfComp*> srcs;
   for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq))
     if (BaseNode::IsBaseNodeType(src, k.tag)) srcs.push_back(src);
-  owned = &k == &kDrivers && srcs.size() >= kParallelMerge;
+  owned = &k == &kDrivers && srcs.size() >= kTwoThreads;
   if (owned) {
     count += BuildInParallel(k, srcs, model, repos, missing);
   } else {
