@@ -1,5 +1,7 @@
 // Hardware database interface. The software database only calls these ten
-// operations; the hardware side (a sibling library) implements them.
+// operations; the hardware side (a sibling library) implements them. They
+// only read, and the checks of a large model ask them from two threads at
+// once: an implementation answers without changing anything it shares.
 #ifndef TAVSOFTWARE_HWDB_H
 #define TAVSOFTWARE_HWDB_H
 

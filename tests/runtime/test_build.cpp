@@ -1,6 +1,8 @@
 // Building the runtime model and organising it per processor: the clean
 // case, every default substitution, the not-found report and the gating of
 // the stages, repeated updates and ownership.
+#include <algorithm>
+
 #include "Driver.h"
 #include "FakeHwDb.h"
 #include "Library.h"
@@ -200,6 +202,49 @@ TEST_F(BuildTest, ManyDriversAreBuiltAndReportedInTheirOrder) {
   Build(clean);
   EXPECT_EQ(0, errors) << ::testing::PrintToString(Said());
   EXPECT_EQ(served, Drivers(Proc(0)));
+}
+
+TEST_F(BuildTest, ChecksOfManyDriversSayWhatOneByOneChecksSay) {
+  // Enough instances to be checked on two threads: every fifth has a value
+  // out of its range, every seventh a peripheral its driver does not
+  // support, every eleventh requires an interface the driver it names lacks.
+  AddDriver("repo", "drivers", "spi", "1.00.a",
+            "OPTION supported_peripherals = (spi);\n"
+            "PARAM name = MODE, type = int, default = 1, range = (1, 2);\n"
+            "PARAM name = PEER, type = peripheral_instance, default = none, "
+            "requires_interface = (dma);\n");
+  std::string text = kCpu0 + kOs0;
+  std::vector<std::string> names;
+  for (int i = 0; i < 300; ++i) {
+    names.push_back("s" + std::to_string(i));
+    hw->Add(names.back(), i % 7 == 3 ? "uart" : "spi", "1.00.a");
+    text += "BEGIN DRIVER\n PARAMETER DRIVER_NAME = spi\n PARAMETER HW_INSTANCE = " + names.back() +
+            "\n" + (i % 5 == 1 ? " PARAMETER MODE = 3\n" : "") +
+            (i % 11 == 4 ? " PARAMETER PEER = s" + std::to_string(i + 1) + "\n" : "") + "END\n";
+  }
+  hw->Addressable("cpu_0", names);
+  Build(text);
+  auto& repos = man->GetSwReposSeqRef();
+  msgs.Clear();
+  Port_MsgManData::ResetErrorCount();
+  const int together = SwRTUtil::CheckSwRTClass(model.get(), repos);
+  const auto saidTogether = Said();
+  const int errorsTogether = Port_MsgManData::GetErrorCount();
+  msgs.Clear();
+  Port_MsgManData::ResetErrorCount();
+  const int oneByOne =
+      SwRTUtil::CheckPsfCompInst(model->GetPsfCompSeqRef(Mss::DRIVERS), Mss::DRIVERS, model.get(),
+                                 hw, repos);
+  EXPECT_EQ(together, oneByOne);
+  EXPECT_EQ(saidTogether, Said());
+  EXPECT_EQ(errorsTogether, Port_MsgManData::GetErrorCount());
+  auto says = [&](const char* text) {
+    return std::any_of(saidTogether.begin(), saidTogether.end(),
+                       [&](const std::string& m) { return m.find(text) != std::string::npos; });
+  };
+  EXPECT_TRUE(says("Invalid Value 3"));
+  EXPECT_TRUE(says("does not support Hardware Instance"));
+  EXPECT_TRUE(says("interface required by PARAMETER PEER"));
 }
 
 TEST_F(BuildTest, NamelessBlocksAndBrokenHardwareLinks) {
