@@ -32,6 +32,7 @@ struct JVal {
 // Deep nesting is never meaningful here and would make the destructor of a
 // hostile document recurse without bound.
 constexpr size_t kMaxDepth = 64;
+constexpr size_t kObjectRoom = 8;
 
 class Builder : public nlohmann::json_sax<nlohmann::json> {
  public:
@@ -81,6 +82,11 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
     }
     keyStack_.push_back(std::move(pendingKey_));
     stack_.push_back(JVal{kind, {}, {}, {}});
+    // An instance has a handful of members: room for them at once.
+    if (kind == JVal::kObject) {
+      stack_.back().items.reserve(kObjectRoom);
+      stack_.back().keys.reserve(kObjectRoom);
+    }
     return true;
   }
   bool Close() {
@@ -152,20 +158,20 @@ class Repeats {
 };
 
 // Walks an object's members: known keys to `take`, unknown ones warned about,
-// a key given twice refused.
-template <class Take>
-void Members(const JVal& obj, const std::string& path, const std::string& file,
+// a key given twice refused. `path` makes the object's path for a message.
+template <class Path, class Take>
+void Members(const JVal& obj, const Path& path, const std::string& file,
              std::initializer_list<const char*> known, Take take) {
   Repeats repeats(obj.keys);
   for (size_t i = 0; i < obj.items.size(); ++i) {
     const std::string& k = obj.keys[i];
-    if (repeats.Seen(i)) throw Invalid(path + ": key \"" + k + "\" given twice");
+    if (repeats.Seen(i)) throw Invalid(path() + ": key \"" + k + "\" given twice");
     bool isKnown = false;
     for (const char* name : known) isKnown = isKnown || k == name;
     if (isKnown)
       take(k, obj.items[i]);
     else
-      Msg().issueWarning("%s - %s: unknown key \"%s\" ignored\n", file.c_str(), path.c_str(),
+      Msg().issueWarning("%s - %s: unknown key \"%s\" ignored\n", file.c_str(), path().c_str(),
                          k.c_str());
   }
 }
@@ -217,7 +223,8 @@ boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const st
   try {
     Expect(b.root, JVal::kObject, "(top)");
     bool haveFormat = false, haveInstances = false;
-    Members(b.root, "(top)", name, {"format", "instances"}, [&](const std::string& k, const JVal& v) {
+    Members(b.root, [] { return std::string("(top)"); }, name, {"format", "instances"},
+            [&](const std::string& k, const JVal& v) {
       if (k == "format") {
         if (v.kind != JVal::kNumber || v.text != "1")
           throw Invalid("format: expected 1, the only format there is");
@@ -226,14 +233,17 @@ boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const st
       }
       haveInstances = true;
       Expect(v, JVal::kArray, "instances");
+      db->insts_.reserve(v.items.size());
+      db->byName_.reserve(v.items.size());
       for (size_t i = 0; i < v.items.size(); ++i) {
-        const std::string at = "instances[" + std::to_string(i) + "]";
+        // Made only for a message: thousands of instances need none.
+        auto at = [i] { return "instances[" + std::to_string(i) + "]"; };
         const JVal& o = v.items[i];
-        Expect(o, JVal::kObject, at);
+        ExpectAt(o, JVal::kObject, at);
         Instance inst;
         Members(o, at, name, {"name", "type", "version", "class", "parameters", "addressable"},
                 [&](const std::string& key, const JVal& f) {
-                  auto fp = [&] { return at + "." + key; };
+                  auto fp = [&] { return at() + "." + key; };
                   if (key == "parameters") {
                     ExpectAt(f, JVal::kObject, fp);
                     Repeats repeats(f.keys);
@@ -261,11 +271,9 @@ boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const st
                                         : inst.ipClass) = f.text;
                   }
                 });
-        if (inst.name.empty()) throw Invalid(at + ".name: an instance needs a non-empty name");
-        const std::string key = Lower(inst.name);
-        if (db->byName_.count(key))
-          throw Invalid(at + ": instance name \"" + inst.name + "\" is already used");
-        db->byName_[key] = db->insts_.size();
+        if (inst.name.empty()) throw Invalid(at() + ".name: an instance needs a non-empty name");
+        if (!db->byName_.try_emplace(Lower(inst.name), db->insts_.size()).second)
+          throw Invalid(at() + ": instance name \"" + inst.name + "\" is already used");
         db->insts_.push_back(std::move(inst));
       }
     });
