@@ -16,13 +16,17 @@ constexpr size_t kChunk = 32;
 }  // namespace
 
 SaidOnTwoThreads OnTwoThreads(size_t n, const std::function<void(size_t)>& work) {
-  std::atomic<size_t> next{0};
-  auto some = [&](InstanceMessages& said) {
-    for (size_t from; (from = next.fetch_add(kChunk)) < n;)
-      for (size_t i = from; i < std::min(n, from + kChunk); ++i) {
-        said.At(i);
-        work(i);
-      }
+  auto chunk = [&](size_t from, InstanceMessages& said) {
+    for (size_t i = from; i < std::min(n, from + kChunk); ++i) {
+      said.At(i);
+      work(i);
+    }
+  };
+  // The first chunk is the helper's, so that it always takes part; the
+  // others go to whichever thread asks first.
+  std::atomic<size_t> next{kChunk};
+  auto rest = [&](InstanceMessages& said) {
+    for (size_t from; (from = next.fetch_add(kChunk)) < n;) chunk(from, said);
   };
   SaidOnTwoThreads said;
   std::future<void> helper;
@@ -30,14 +34,16 @@ SaidOnTwoThreads OnTwoThreads(size_t n, const std::function<void(size_t)>& work)
     helper = std::async(std::launch::async, [&] {
       MdtBase::NodeArena arena;
       InstanceMessages held;
-      some(held);
+      chunk(0, held);
+      rest(held);
       said.helper = std::move(held.held);
     });
   } catch (const std::system_error&) {
     // No thread to be had: this one does it all.
   }
   InstanceMessages held;
-  some(held);
+  if (!helper.valid()) chunk(0, held);
+  rest(held);
   held.Stop();
   if (helper.valid()) helper.get();
   said.here = std::move(held.held);
