@@ -113,10 +113,11 @@ struct SwReposImp {
   // Takes `core` out of the list and keeps it retired; with `keepDir` its
   // directory is still skipped by later scans.
   void Retire(SwCore* core, bool keepDir);
-  // The cores named `name` (ignoring case) in list order; null when none.
+  // The cores named `name` (ignoring case) in list order, listed entries of
+  // that name looked at first; null when none.
   const std::vector<SwCore*>* ByName(const String& name);
   // The same among the cores already in the list.
-  const std::vector<SwCore*>* ListedCoresByName(const String& name);
+  const std::vector<SwCore*>* CoresInListByName(const String& name);
 
   // Lists the core directories of both families for a later look.
   void ListLater(SwRepos* self);
@@ -157,13 +158,13 @@ const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
   if (!listed.empty() && (listedRenames != detail::g_coreRenames || listedData != cores.data() ||
                           listedSize != cores.size()))
     Settle();
-  if (listed.empty()) return ListedCoresByName(name);
+  if (listed.empty()) return CoresInListByName(name);
   const std::string key = String(name).MakeLower();
   auto [it, added] = lookedUp.try_emplace(key);
   if (added) {
     // The cores in the list come first, then the listed entries of that
     // name that are cores, each directory once, as Settle will add them.
-    if (const std::vector<SwCore*>* known = ListedCoresByName(name)) it->second = *known;
+    if (const std::vector<SwCore*>* known = CoresInListByName(name)) it->second = *known;
     auto entries = listedByName.find(key);
     if (entries != listedByName.end()) {
       std::unordered_set<std::string_view> dirs;
@@ -179,7 +180,7 @@ const std::vector<SwCore*>* SwReposImp::ByName(const String& name) {
   return it->second.empty() ? nullptr : &it->second;
 }
 
-const std::vector<SwCore*>* SwReposImp::ListedCoresByName(const String& name) {
+const std::vector<SwCore*>* SwReposImp::CoresInListByName(const String& name) {
   const unsigned long renames = detail::g_coreRenames;
   if (byNameStale || indexedData != cores.data() || indexedSize != cores.size() ||
       indexedRenames != renames) {
