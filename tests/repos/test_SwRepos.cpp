@@ -24,6 +24,15 @@ class SwReposTest : public tavtest::RepoTest {
     r->ParsePsfFiles(SwRepos::ANY);
     return r;
   }
+  // Three versions of a driver in two categories; an OS and a library of
+  // one name.
+  void AddVersions(const std::string& repo) {
+    AddDriver(repo, "pcores", "uart", "3.00.a");
+    AddDriver(repo, "drivers", "uart", "1.00.a");
+    AddDriver(repo, "drivers", "uart", "2.00.a");
+    AddLibrary(repo, "sw_services", "kern", "1.00.a", "OS");
+    AddLibrary(repo, "bsp", "kern", "2.00.a", "LIBRARY");
+  }
   static std::vector<std::string> NameVersions(const SwRepos& r) {
     std::vector<std::string> out;
     for (const SwCore* c : r.GetSwCoreSeqRef()) out.push_back(c->GetNameVersion());
@@ -145,11 +154,7 @@ TEST_F(SwReposTest, LinkLoopsDoNotHangTheScan) {
 }
 
 TEST_F(SwReposTest, LookupByNameAndVersion) {
-  AddDriver("r", "pcores", "uart", "3.00.a");
-  AddDriver("r", "drivers", "uart", "1.00.a");
-  AddDriver("r", "drivers", "uart", "2.00.a");
-  AddLibrary("r", "sw_services", "kern", "1.00.a", "OS");
-  AddLibrary("r", "bsp", "kern", "2.00.a", "LIBRARY");
+  AddVersions("r");
   auto r = Scan("r");
   auto core = [&](const char* name, const char* version) {
     auto* c = static_cast<SwCore*>(r->GetCoreByName(SwRepos::ANY, name, version));
@@ -259,11 +264,7 @@ TEST_F(SwReposTest, DestroyPsfFileObjByKind) {
 }
 
 TEST_F(SwReposTest, ListedRepositoryAnswersAsAScannedOne) {
-  AddDriver("r", "pcores", "uart", "3.00.a");
-  AddDriver("r", "drivers", "uart", "1.00.a");
-  AddDriver("r", "drivers", "uart", "2.00.a");
-  AddLibrary("r", "sw_services", "kern", "1.00.a", "OS");
-  AddLibrary("r", "bsp", "kern", "2.00.a", "LIBRARY");
+  AddVersions("r");
   dir.Write("r/drivers/nofile_v1_00_a/data/other_v2_1_0.mdd", tavtest::MddText("other"));
   dir.Write("r/drivers/dirfile_v1_00_a/data/dirfile_v2_1_0.mdd/x", "a directory named like it");
   auto scanned = Scan("r");
