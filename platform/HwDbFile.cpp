@@ -2,6 +2,7 @@
 
 #include <boost/make_shared.hpp>
 #include <fstream>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
@@ -32,7 +33,6 @@ struct JVal {
 // Deep nesting is never meaningful here and would make the destructor of a
 // hostile document recurse without bound.
 constexpr size_t kMaxDepth = 64;
-constexpr size_t kObjectRoom = 8;
 
 class Builder : public nlohmann::json_sax<nlohmann::json> {
  public:
@@ -64,48 +64,49 @@ class Builder : public nlohmann::json_sax<nlohmann::json> {
 
  private:
   bool Number(const std::string& text) { return Add(JVal{JVal::kNumber, text, {}, {}}); }
+  // The members of the open containers wait in one list, innermost last,
+  // and a container takes exactly its own when it closes: no container
+  // grows member by member, and an empty one costs nothing.
+  struct Container {
+    JVal::Kind kind;
+    size_t firstValue, firstKey;
+    std::string key;  // the key the container was opened under
+  };
   bool Add(JVal v) {
-    if (stack_.empty()) {
+    if (open_.empty()) {
       root = std::move(v);
       return true;
     }
-    JVal& top = stack_.back();
-    if (top.kind == JVal::kObject) top.keys.push_back(std::move(pendingKey_));
-    top.items.push_back(std::move(v));
+    if (open_.back().kind == JVal::kObject) keys_.push_back(std::move(pendingKey_));
+    values_.push_back(std::move(v));
     return true;
   }
   bool Open(JVal::Kind kind) {
-    if (stack_.size() >= kMaxDepth) {
+    if (open_.size() >= kMaxDepth) {
       errorText_ = "nesting deeper than 64 levels";
       tooDeep_ = true;
       return false;
     }
-    keyStack_.push_back(std::move(pendingKey_));
-    stack_.push_back(JVal{kind, {}, {}, {}});
-    // An instance has a handful of members: room for them at once.
-    if (kind == JVal::kObject) {
-      stack_.back().items.reserve(kObjectRoom);
-      stack_.back().keys.reserve(kObjectRoom);
-    }
+    open_.push_back(Container{kind, values_.size(), keys_.size(), std::move(pendingKey_)});
     return true;
   }
   bool Close() {
-    JVal done = std::move(stack_.back());
-    stack_.pop_back();
+    Container done = std::move(open_.back());
+    open_.pop_back();
+    JVal v{done.kind, {}, {}, {}};
+    v.items.assign(std::make_move_iterator(values_.begin() + done.firstValue),
+                   std::make_move_iterator(values_.end()));
+    values_.resize(done.firstValue);
+    v.keys.assign(std::make_move_iterator(keys_.begin() + done.firstKey),
+                  std::make_move_iterator(keys_.end()));
+    keys_.resize(done.firstKey);
     // The key this container was opened under is the one it is stored as.
-    pendingKey_ = std::move(keyStack_.back());
-    keyStack_.pop_back();
-    if (stack_.empty()) {
-      root = std::move(done);
-      return true;
-    }
-    JVal& top = stack_.back();
-    if (top.kind == JVal::kObject) top.keys.push_back(std::move(pendingKey_));
-    top.items.push_back(std::move(done));
-    return true;
+    pendingKey_ = std::move(done.key);
+    return Add(std::move(v));
   }
-  std::vector<JVal> stack_;
-  std::vector<std::string> keyStack_;
+  std::vector<Container> open_;
+  std::vector<JVal> values_;
+  std::vector<std::string> keys_;
   std::string pendingKey_;
 
  public:
