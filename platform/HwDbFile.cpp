@@ -177,6 +177,125 @@ void Members(const JVal& obj, const Path& path, const std::string& file,
   }
 }
 
+// Reads a description that is well formed and valid, with nothing to warn
+// about, straight into instances, without a document in between. At the
+// first thing it does not expect it stops; the reader that walks a document
+// then reads the text again and says what it finds.
+class Straight : public nlohmann::json_sax<nlohmann::json> {
+ public:
+  std::vector<HwDbFile::Instance> insts;
+  std::unordered_map<std::string, size_t> byName;
+  bool Complete() const { return done_ && haveFormat_ && haveInstances_; }
+
+  bool null() override { return false; }
+  bool boolean(bool) override { return false; }
+  bool number_integer(number_integer_t v) override { return Number(std::to_string(v)); }
+  bool number_unsigned(number_unsigned_t v) override { return Number(std::to_string(v)); }
+  bool number_float(number_float_t, const string_t& raw) override { return Number(raw); }
+  bool string(string_t& s) override {
+    if (depth_ == 3 && field_ < kParameters) {
+      (field_ == kName ? inst_.name : field_ == kType ? inst_.type
+                                    : field_ == kVersion ? inst_.version
+                                                         : inst_.ipClass) = s;
+      return true;
+    }
+    if (depth_ == 4 && field_ == kAddressable) {
+      inst_.addressable.push_back(s);
+      return true;
+    }
+    return Parameter(s);
+  }
+  bool binary(binary_t&) override { return false; }
+  bool start_object(std::size_t) override {
+    if (depth_ == 0 || (depth_ == 2 && inInstances_)) {
+      if (depth_ == 2) {
+        inst_ = HwDbFile::Instance();
+        seen_ = 0;
+      }
+      ++depth_;
+      return true;
+    }
+    if (depth_ == 3 && field_ == kParameters) return ++depth_, true;
+    return false;
+  }
+  bool key(string_t& k) override {
+    if (depth_ == 1) {
+      bool& have = k == "format" ? haveFormat_ : haveInstances_;
+      if ((k != "format" && k != "instances") || have) return false;
+      inInstances_ = k == "instances";
+      if (inInstances_) haveInstances_ = true;
+      topKey_ = k;
+      return true;
+    }
+    if (depth_ == 3) {
+      static const char* const kFields[] = {"name", "type", "version", "class", "parameters",
+                                            "addressable"};
+      for (int f = 0; f < 6; ++f)
+        if (k == kFields[f]) {
+          if (seen_ & (1u << f)) return false;
+          seen_ |= 1u << f;
+          field_ = static_cast<Field>(f);
+          return true;
+        }
+      return false;
+    }
+    if (depth_ == 4 && field_ == kParameters) {
+      for (const auto& [name, value] : inst_.parameters)
+        if (name == k) return false;
+      paramKey_ = k;
+      return true;
+    }
+    return false;
+  }
+  bool end_object() override {
+    if (depth_ == 4) return --depth_, true;
+    if (depth_ == 3) {
+      if (inst_.name.empty() || !byName.try_emplace(Lower(inst_.name), insts.size()).second)
+        return false;
+      insts.push_back(std::move(inst_));
+      return --depth_, true;
+    }
+    if (depth_ == 1) {
+      done_ = true;
+      return --depth_, true;
+    }
+    return false;
+  }
+  bool start_array(std::size_t) override {
+    if (depth_ == 1 && inInstances_) return ++depth_, true;
+    if (depth_ == 3 && field_ == kAddressable) return ++depth_, true;
+    return false;
+  }
+  bool end_array() override {
+    if (depth_ == 2 || depth_ == 4) return --depth_, true;
+    return false;
+  }
+  bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+    return false;
+  }
+
+ private:
+  enum Field { kName, kType, kVersion, kClass, kParameters, kAddressable };
+  bool Number(const std::string& text) {
+    if (depth_ == 1 && topKey_ == "format") {
+      haveFormat_ = text == "1";
+      return haveFormat_;
+    }
+    return Parameter(text);
+  }
+  bool Parameter(const std::string& text) {
+    if (depth_ != 4 || field_ != kParameters) return false;
+    inst_.parameters.emplace_back(std::move(paramKey_), text);
+    return true;
+  }
+  int depth_ = 0;
+  bool done_ = false, haveFormat_ = false, haveInstances_ = false, inInstances_ = false;
+  std::string topKey_, paramKey_;
+  HwDbFile::Instance inst_;
+  unsigned seen_ = 0;
+  Field field_ = kName;
+};
+
 }  // namespace
 
 boost::shared_ptr<HwDbFile> HwDbFile::Read(const std::string& path, int& errors) {
@@ -194,6 +313,18 @@ boost::shared_ptr<HwDbFile> HwDbFile::Read(const std::string& path, int& errors)
 boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const std::string& name,
                                                int& errors) {
   errors = 0;
+  // Nearly every description is read straight into instances; any other is
+  // walked as a document, which finds and reports what is wrong with it.
+  {
+    Straight straight;
+    if (nlohmann::json::sax_parse(text, &straight, nlohmann::json::input_format_t::json, true) &&
+        straight.Complete()) {
+      boost::shared_ptr<HwDbFile> db(new HwDbFile());
+      db->insts_ = std::move(straight.insts);
+      db->byName_ = std::move(straight.byName);
+      return db;
+    }
+  }
   Builder b;
   if (!nlohmann::json::sax_parse(text, &b, nlohmann::json::input_format_t::json, true)) {
     const size_t pos = std::min(b.errorPos_ > 0 ? b.errorPos_ - 1 : 0, text.size());
