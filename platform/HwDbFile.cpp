@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "Port.h"
 
@@ -210,6 +211,7 @@ class Straight : public nlohmann::json_sax<nlohmann::json> {
     if (depth_ == 0 || (depth_ == 2 && inInstances_)) {
       if (depth_ == 2) {
         inst_ = HwDbFile::Instance();
+        paramKeys_.clear();
         seen_ = 0;
       }
       ++depth_;
@@ -240,8 +242,16 @@ class Straight : public nlohmann::json_sax<nlohmann::json> {
       return false;
     }
     if (depth_ == 4 && field_ == kParameters) {
-      for (const auto& [name, value] : inst_.parameters)
-        if (name == k) return false;
+      // A key given twice is the document reader's to report; the few keys
+      // of an instance are compared one by one, many through a set.
+      if (inst_.parameters.size() < kScannedKeys) {
+        for (const auto& [name, value] : inst_.parameters)
+          if (name == k) return false;
+      } else {
+        if (paramKeys_.empty())
+          for (const auto& [name, value] : inst_.parameters) paramKeys_.insert(name);
+        if (!paramKeys_.insert(k).second) return false;
+      }
       paramKey_ = k;
       return true;
     }
@@ -290,8 +300,10 @@ class Straight : public nlohmann::json_sax<nlohmann::json> {
   }
   int depth_ = 0;
   bool done_ = false, haveFormat_ = false, haveInstances_ = false, inInstances_ = false;
+  static constexpr size_t kScannedKeys = 16;
   std::string topKey_, paramKey_;
   HwDbFile::Instance inst_;
+  std::unordered_set<std::string> paramKeys_;
   unsigned seen_ = 0;
   Field field_ = kName;
 };
