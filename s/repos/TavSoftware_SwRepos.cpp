@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <future>
+#include <memory>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
@@ -46,8 +47,8 @@ String DefinitionPath(const SwCore* core, int fileKind) {
   return f.GetFullName();
 }
 
-// From this many listed directories on, a scan looks at the two kinds of
-// cores on two threads.
+// From this many directories not looked at yet, they are looked at on two
+// threads.
 constexpr size_t kParallelScan = 512;
 
 }  // namespace
@@ -83,6 +84,13 @@ struct SwReposImp {
   // each name handed out so far while entries are listed.
   std::unordered_map<std::string, std::vector<size_t>> listedByName;
   std::unordered_map<std::string, std::vector<SwCore*>> lookedUp;
+  // The category directories of the listed entries, held open: each
+  // definition file is looked up from its category, not from the root.
+  struct Category {
+    size_t prefix;  // length of the directory and its "/" in a data path
+    std::unique_ptr<Port::Dir> at;
+  };
+  std::vector<Category> categories;
   unsigned long listedRenames = 0;
   const SwCore* const* listedData = nullptr;
   size_t listedSize = 0;
@@ -97,16 +105,6 @@ struct SwReposImp {
   // The sub-directories of each directory of the categories `names`.
   using Listing = std::vector<std::pair<String, std::vector<String>>>;
   Listing List(SwRepos* self, const std::vector<String>& names) const;
-  // The listed directories that are cores of `kind` (1 for driver cores, 2
-  // for library/OS cores) not yet in the list. Looks only at the file system
-  // and the known directories, so two may run at once.
-  std::vector<Found> Probe(const Listing& listing, int kind) const;
-  // Appends a core for each of `found` still not in the list.
-  void Add(SwRepos* self, std::vector<Found>& found, int kind);
-  void ScanCategories(SwRepos* self, const std::vector<String>& names, int kind) {
-    std::vector<Found> found = Probe(List(self, names), kind);
-    Add(self, found, kind);
-  }
   // The core of data directory `data`.
   static SwCore* NewCore(SwRepos* self, const String& data, const String& name,
                          const String& version, int kind);
@@ -119,8 +117,9 @@ struct SwReposImp {
   // The same among the cores already in the list.
   const std::vector<SwCore*>* CoresInListByName(const String& name);
 
-  // Lists the core directories of both families for a later look.
-  void ListLater(SwRepos* self);
+  // Lists the core directories of the families asked for, not yet in the
+  // list, for a later look. A scan is a listing settled at once.
+  void ListLater(SwRepos* self, bool drivers, bool libraries);
   // Whether entry `i` of `listed` is a core, looking once.
   bool IsCore(size_t i);
   // Looks at every listed entry not looked at yet and appends the cores.
@@ -132,6 +131,7 @@ struct SwReposImp {
 struct SwReposImp::Listed {
   Found found;
   int kind;
+  size_t category;  // in `categories`
   signed char state = 0;   // 0 not looked at, 1 a core, -1 none
   SwCore* core = nullptr;  // made once handed out by a lookup
 };
@@ -206,40 +206,7 @@ SwReposImp::Listing SwReposImp::List(SwRepos* self, const std::vector<String>& n
   return listing;
 }
 
-std::vector<SwReposImp::Found> SwReposImp::Probe(const Listing& listing, int kind) const {
-  std::vector<Found> found;
-  for (const auto& [categoryDir, subdirs] : listing) {
-    // Thousands of cores: each definition file is looked up from the
-    // category directory, not from the root.
-    const Port::Dir at(categoryDir);
-    // A listed name is never empty: every core's data directory is this
-    // prefix, the name and "/data", as JoinPath would make it.
-    String prefix = categoryDir;
-    if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-    std::string relative;
-    for (const String& sub : subdirs) {
-      Found f;
-      if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, f.name, f.version)) continue;
-      f.data.reserve(prefix.size() + sub.size() + 5);
-      f.data.append(prefix).append(sub).append("/data");
-      if (coreDirs.count(f.data)) continue;
-      relative.assign(sub).append("/data/").append(DefinitionName(f.name, kind));
-      if (at.IsFile(relative)) found.push_back(std::move(f));
-    }
-  }
-  return found;
-}
-
-void SwReposImp::Add(SwRepos* self, std::vector<Found>& found, int kind) {
-  for (Found& f : found) {
-    // Two categories may lead to one directory (through a link).
-    if (!coreDirs.insert(f.data).second) continue;
-    cores.push_back(NewCore(self, f.data, f.name, f.version, kind));
-    byNameStale = true;
-  }
-}
-
-void SwReposImp::ListLater(SwRepos* self) {
+void SwReposImp::ListLater(SwRepos* self, bool drivers, bool libraries) {
   Settle();
   owner = self;
   listedRenames = detail::g_coreRenames;
@@ -247,27 +214,37 @@ void SwReposImp::ListLater(SwRepos* self) {
   listedSize = cores.size();
   const std::pair<std::vector<String>, int> families[] = {
       {{"pcores", "drivers"}, SwRepos::DRIVER}, {{"sw_services", "bsp"}, SwRepos::LIBRARY}};
-  for (const auto& [names, kind] : families)
+  for (const auto& [names, kind] : families) {
+    if (!(kind == SwRepos::DRIVER ? drivers : libraries)) continue;
     for (const auto& [categoryDir, subdirs] : List(self, names)) {
+      // A listed name is never empty: every core's data directory is this
+      // prefix, the name and "/data", as JoinPath would make it.
       String prefix = categoryDir;
       if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+      categories.push_back({prefix.size(), std::make_unique<Port::Dir>(categoryDir)});
       for (const String& sub : subdirs) {
         Listed l;
         l.kind = kind;
+        l.category = categories.size() - 1;
         if (!MdtBase::BaseUtils::SeperateDirAndVer(sub, l.found.name, l.found.version)) continue;
+        l.found.data.reserve(prefix.size() + sub.size() + 5);
         l.found.data.append(prefix).append(sub).append("/data");
         if (coreDirs.count(l.found.data)) continue;
         listedByName[String(l.found.name).MakeLower()].push_back(listed.size());
         listed.push_back(std::move(l));
       }
     }
+  }
 }
 
 bool SwReposImp::IsCore(size_t i) {
   Listed& l = listed[i];
-  if (l.state == 0)
-    l.state = Port::File::isfile(l.found.data + "/" + DefinitionName(l.found.name, l.kind)) ? 1
-                                                                                           : -1;
+  if (l.state == 0) {
+    const Category& c = categories[l.category];
+    const std::string relative = l.found.data.substr(c.prefix) + "/" +
+                                 DefinitionName(l.found.name, l.kind);
+    l.state = c.at->IsFile(relative) ? 1 : -1;
+  }
   return l.state > 0;
 }
 
@@ -306,6 +283,7 @@ void SwReposImp::Settle() {
   listed.clear();
   listedByName.clear();
   lookedUp.clear();
+  categories.clear();
 }
 
 bool SwReposImp::HasCores() {
@@ -358,7 +336,7 @@ const std::vector<SwCore*>& SwRepos::GetSwCoreSeqRef() const {
 void SwRepos::ListPsfFiles() {
   // An empty directory would read as the current one.
   if (imp_->dir.empty()) return;
-  imp_->ListLater(this);
+  imp_->ListLater(this, true, true);
 }
 
 bool SwRepos::HasCores() const { return imp_->HasCores(); }
@@ -367,32 +345,11 @@ int SwRepos::ParsePsfFiles(int kind) {
   imp_->Settle();
   // An empty directory would read as the current one.
   if (imp_->dir.empty()) return static_cast<int>(imp_->cores.size());
-  if (kind != ANY) {
-    if (kind == DRIVER) imp_->ScanCategories(this, {"pcores", "drivers"}, DRIVER);
-    if (kind == LIBRARY) imp_->ScanCategories(this, {"sw_services", "bsp"}, LIBRARY);
-    return static_cast<int>(imp_->cores.size());
+  const bool drivers = kind == ANY || kind == DRIVER, libraries = kind == ANY || kind == LIBRARY;
+  if (drivers || libraries) {
+    imp_->ListLater(this, drivers, libraries);
+    imp_->Settle();
   }
-  // A large repository spends most of its scan waiting for the file system,
-  // one look per core: the two kinds of cores are looked at side by side.
-  const SwReposImp::Listing drivers = imp_->List(this, {"pcores", "drivers"});
-  const SwReposImp::Listing libraries = imp_->List(this, {"sw_services", "bsp"});
-  size_t listed = 0;
-  for (const auto* listing : {&drivers, &libraries})
-    for (const auto& category : *listing) listed += category.second.size();
-  std::vector<SwReposImp::Found> foundDrivers, foundLibraries;
-  std::future<std::vector<SwReposImp::Found>> probe;
-  if (listed >= kParallelScan) {
-    try {
-      probe = std::async(std::launch::async,
-                         [this, &drivers] { return imp_->Probe(drivers, DRIVER); });
-    } catch (const std::system_error&) {
-      // No thread to be had: both are looked at here.
-    }
-  }
-  foundLibraries = imp_->Probe(libraries, LIBRARY);
-  foundDrivers = probe.valid() ? probe.get() : imp_->Probe(drivers, DRIVER);
-  imp_->Add(this, foundDrivers, DRIVER);
-  imp_->Add(this, foundLibraries, LIBRARY);
   return static_cast<int>(imp_->cores.size());
 }
 
