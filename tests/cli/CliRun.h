@@ -16,13 +16,13 @@ struct CliResult {
   std::string err;
 };
 
-inline CliResult RunTavsw(std::vector<std::string> args) {
+inline CliResult RunTavsw(std::vector<std::string> args, bool processEnds = false) {
   args.insert(args.begin(), "tavsw");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::ostringstream out, err;
-  int status = TavswMain(static_cast<int>(args.size()), argv.data(), out, err);
+  int status = TavswMain(static_cast<int>(args.size()), argv.data(), out, err, processEnds);
   return {status, out.str(), err.str()};
 }
 

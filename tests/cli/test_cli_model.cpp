@@ -122,6 +122,22 @@ TEST_F(CliModelTest, CheckWithAndWithoutHardware) {
             doc["diagnostics"].at(0)["text"]);
 }
 
+// Leaving the model for the exit must not change a word of what is said.
+TEST_F(CliModelTest, ACommandWhoseProcessEndsSaysTheSame) {
+  const std::string broken = BrokenMss();
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"build", kMss, "--hw", kHw, "--repo", kRepo},
+           {"build", kMss, "--hw", kHw, "--repo", kRepo, "--json"},
+           {"build", broken, "--hw", kHw, "--repo", kRepo},
+           {"check", kMss, "--hw", kHw, "--repo", kRepo, "--json"},
+           {"check", broken, "--repo", kRepo}}) {
+    const auto kept = RunTavsw(args, false), left = RunTavsw(args, true);
+    EXPECT_EQ(kept.status, left.status) << args[1];
+    EXPECT_EQ(kept.out, left.out) << args[1];
+    EXPECT_EQ(kept.err, left.err) << args[1];
+  }
+}
+
 TEST_F(CliModelTest, TclRunsScriptsWithArgumentsAndExitCodes) {
   const std::string out = dir / "names.txt";
   const std::string script = dir.Write(

@@ -26,6 +26,20 @@ struct Context {
   std::ostream& out;
   std::ostream& err;
   Diagnostics& diag;
+  // The process ends when the command returns (see TavswMain).
+  bool processEnds = false;
+  // Keeps `held` alive until the process ends, when `processEnds`; lets it
+  // go now otherwise. What is kept stays reachable, so no leak checker
+  // reports it, and is never destroyed: destroying the model of a large
+  // system frees hundreds of thousands of blocks the exit takes back at
+  // once.
+  template <class T>
+  void LeaveForExit(T held) const {
+    if (processEnds) KeepUntilExit(std::make_shared<T>(std::move(held)));
+  }
+
+ private:
+  static void KeepUntilExit(std::shared_ptr<void> held);
 };
 
 // A subcommand: declares its arguments on its CLI11 app, then runs once the

@@ -339,22 +339,29 @@ class BuildCommand : public Command {
     int errors = 0, status = kTavswOk;
     std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
     if (!model) return status;
+    ctx.LeaveForExit(hw);
     if (!json_) {
       PrintModel(ctx.out, *model);
+      ctx.LeaveForExit(std::move(model));
       return status;
     }
-    const Json doc = ModelJson(*model, errors, rec);
+    Json doc = ModelJson(*model, errors, rec);
     // The document holds all it needs: the model goes on a second thread
-    // while the document is written.
+    // while the document is written, unless the exit takes it.
     std::future<void> gone;
-    try {
-      gone = std::async(std::launch::async, [m = std::move(model)]() mutable { m.reset(); });
-    } catch (const std::system_error&) {
-      // No thread to be had: the model went here, with the task never run.
+    if (ctx.processEnds) {
+      ctx.LeaveForExit(std::move(model));
+    } else {
+      try {
+        gone = std::async(std::launch::async, [m = std::move(model)]() mutable { m.reset(); });
+      } catch (const std::system_error&) {
+        // No thread to be had: the model went here, with the task never run.
+      }
     }
     // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
     // the document: they are replaced.
     ctx.out << doc.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    ctx.LeaveForExit(std::move(doc));
     return status;
   }
 
@@ -386,9 +393,12 @@ class CheckCommand : public Command {
     }
     auto man = repos_.Make(ctx);
     if (!man) return kTavswErrors;
-    TavSoftware::Mss mss;
-    int errors = TavSoftware::ParseMss::Parse(mss_, &mss);
-    errors += TavSoftware::SwRTUtil::CheckMss(&mss, man.get(), hw);
+    auto mss = std::make_unique<TavSoftware::Mss>();
+    int errors = TavSoftware::ParseMss::Parse(mss_, mss.get());
+    errors += TavSoftware::SwRTUtil::CheckMss(mss.get(), man.get(), hw);
+    ctx.LeaveForExit(std::move(mss));
+    ctx.LeaveForExit(std::move(man));
+    ctx.LeaveForExit(hw);
     if (json_)
       ctx.out << Json{{"format", 1}, {"errors", errors}, {"diagnostics", rec.ToJson()}}.dump(
                      2, ' ', false, Json::error_handler_t::replace)

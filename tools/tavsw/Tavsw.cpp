@@ -523,7 +523,13 @@ std::string Join(const std::vector<std::string>& words) {
 }  // namespace
 }  // namespace tavsw
 
-int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
+void tavsw::Context::KeepUntilExit(std::shared_ptr<void> held) {
+  // Never destroyed, and so neither is anything it holds.
+  static auto* kept = new std::vector<std::shared_ptr<void>>();
+  kept->push_back(std::move(held));
+}
+
+int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err, bool processEnds) {
   using namespace tavsw;
   const std::string peeked = PeekDiagnostics(argc, argv);
   GlobalOptions global;
@@ -585,7 +591,7 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err) {
   }
 
   Diagnostics diag(err, FormatOf(global.diagnostics), global.maxErrors);
-  Context ctx{out, err, diag};
+  Context ctx{out, err, diag, processEnds};
   int status = kTavswUsage;
   for (auto& [sub, command] : apps)
     if (sub->parsed()) status = command->Run(ctx);

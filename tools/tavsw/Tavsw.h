@@ -43,6 +43,12 @@ enum TavswExit {
 // Every message the library issues during the call is routed to `err` in the
 // form --diagnostics asks for (by default with its severity prefix, "ERROR: ",
 // "WARNING: ", ...); the previous message sink is restored before returning.
-int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err);
+//
+// With `processEnds` (main() alone gives it: the process ends once the call
+// returns), a command may leave the big structures it built, the model and
+// the hardware database, for the system to take back at exit instead of
+// taking them apart node by node.
+int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err,
+              bool processEnds = false);
 
 #endif  // TAVSOFTWARE_TOOLS_TAVSW_H

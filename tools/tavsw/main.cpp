@@ -2,4 +2,4 @@
 
 #include "Tavsw.h"
 
-int main(int argc, char** argv) { return TavswMain(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) { return TavswMain(argc, argv, std::cout, std::cerr, true); }
