@@ -6,12 +6,41 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "Port.h"
 
 namespace TavSoftware::rt {
+
+// Runs a task on a second thread while this one goes on. The process keeps
+// one thread for this: a build hands it work every few milliseconds, and a
+// thread made afresh each time, or a processor let fall asleep, takes up to
+// a millisecond or more to start. Between tasks it stays awake a few
+// milliseconds, then sleeps until the next one. While it is taken (by
+// another caller, or by an enclosing Beside), a task gets a thread of its
+// own.
+class Beside {
+ public:
+  // Starts `task`. When no thread can be had the task is not run, and
+  // Started() says so.
+  explicit Beside(std::function<void()> task);
+  ~Beside();  // waits for the task, and swallows what it threw
+  Beside(const Beside&) = delete;
+  Beside& operator=(const Beside&) = delete;
+  bool Started() const { return started_; }
+  // Waits for the task; throws what it threw.
+  void Wait();
+  // Makes the kept thread now, so that it is awake when the first task comes.
+  static void Prepare();
+
+ private:
+  struct Own;
+  bool started_ = false;
+  bool kept_ = false;  // runs on the kept thread, rather than on one of its own
+  std::unique_ptr<Own> own_;
+};
 
 // Messages with the index of the instance they are about.
 using InstanceRecords = std::vector<std::pair<size_t, MsgRecord>>;
@@ -20,21 +49,21 @@ using InstanceRecords = std::vector<std::pair<size_t, MsgRecord>>;
 // instance set by At().
 class InstanceMessages : public MsgSink {
  public:
-  InstanceMessages() : previous_(Port_MsgManData::SetSink(this)) {}
+  InstanceMessages();
   ~InstanceMessages() override { Stop(); }
   InstanceMessages(const InstanceMessages&) = delete;
   InstanceMessages& operator=(const InstanceMessages&) = delete;
   void At(size_t instance) { at_ = instance; }
   void Report(const MsgRecord& msg) override { held.emplace_back(at_, msg); }
   // Puts back the sink that was current before.
-  void Stop() {
-    if (!stopped_) Port_MsgManData::SetSink(previous_);
-    stopped_ = true;
-  }
-  InstanceRecords held;  // in the order of the instances, as one thread walks them
+  void Stop();
+  // The one holding this thread's messages; null when none.
+  static InstanceMessages* OnThisThread();
+  InstanceRecords held;  // in the order they were said
 
  private:
   MsgSink* previous_;
+  InstanceMessages* outer_;
   bool stopped_ = false;
   size_t at_ = 0;
 };
@@ -49,10 +78,16 @@ struct SaidOnTwoThreads {
 constexpr size_t kTwoThreads = 256;
 
 // Calls work(i) for every i below n, on this thread and a helper, each
-// taking the next few instances in turn. The helper draws nodes from blocks
-// of its own. Without a thread to be had, all is done here. Work on one
-// instance must touch nothing another instance's work writes.
-SaidOnTwoThreads OnTwoThreads(size_t n, const std::function<void(size_t)>& work);
+// taking the next `chunk` instances in turn. The helper draws nodes from
+// blocks of its own. Without a thread to be had, or without `two`, all is
+// done here. Work on one instance must touch nothing another instance's
+// work writes.
+SaidOnTwoThreads OnTwoThreads(size_t n, const std::function<void(size_t)>& work, bool two = true,
+                              size_t chunk = 32);
+
+// Puts `list` in the order of its instances, keeping the order of what was
+// said about each.
+void SortByInstance(InstanceRecords& list);
 
 // Passes on held messages instance by instance: for each instance, what
 // each list holds about it, lists in the order they were added.
@@ -64,6 +99,7 @@ class PassInOrder {
     Add(said.helper, false);
   }
   // Passes on what is held about `instance`; call for each in rising order.
+  // Each list must be in the order of its instances.
   void Pass(size_t instance);
 
  private:

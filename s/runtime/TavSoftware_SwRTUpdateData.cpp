@@ -1,6 +1,7 @@
 // SwRTUtil: organising a runtime model per hardware processor (its
 // processor component, OS, libraries and drivers), and the processor mode.
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 #include "Driver.h"
@@ -18,6 +19,7 @@
 #include "SwRTClass.h"
 #include "SwRTUtil.h"
 #include "SwRepos.h"
+#include "runtime/OnTwoThreads.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -106,41 +108,55 @@ bool AttachStandalone(SwRTClass* model, Processor* processor, const String& hwNa
   return true;
 }
 
+constexpr size_t kNone = static_cast<size_t>(-1);
+
 // The model's drivers by hardware instance, so that each peripheral finds
 // its driver without walking them all; the drivers without HW_INSTANCE are
 // remembered by position, as the walk in index order would meet them.
 class DriverIndex {
  public:
   explicit DriverIndex(const NVSeq& drivers) : drivers_(drivers) {
-    for (size_t i = 0; i < drivers.size(); ++i) {
+    // Looking up each one's HW_INSTANCE is most of the work: on two threads
+    // for many drivers.
+    std::vector<std::optional<std::string>> keys(drivers.size());
+    OnTwoThreads(drivers.size(), [&](size_t i) {
       const DrvInst* d = AsDrvInst(drivers[i]);
-      if (!d) continue;
-      const MdtBase::Property* hw = d->GetPropertyByName(DrvInst::PARAMETERS, "HW_INSTANCE");
-      if (!hw) {
+      const MdtBase::Property* hw =
+          d ? d->GetPropertyByName(DrvInst::PARAMETERS, "HW_INSTANCE") : nullptr;
+      if (hw) keys[i] = Lower(hw->GetValueStr());
+    }, drivers.size() >= kTwoThreads);
+    for (size_t i = 0; i < drivers.size(); ++i) {
+      if (!AsDrvInst(drivers[i])) continue;
+      if (!keys[i])
         withoutHw_.push_back(i);
-        continue;
-      }
-      String key = hw->GetValueStr();
-      byHw_.emplace(key.MakeLower(), i);  // the first one wins
+      else
+        byHw_.emplace(std::move(*keys[i]), i);  // the first one wins
     }
   }
-  // The driver serving `name`; the drivers without HW_INSTANCE before it (or
-  // all of them, when none serves it) are reported and counted.
-  DrvInst* Find(const String& name, int& count) const {
-    String key = name;
-    auto it = byHw_.find(key.MakeLower());
-    const size_t limit = it == byHw_.end() ? drivers_.size() : it->second;
+  // The index of the driver serving `name`; kNone when none does. Reports
+  // nothing, and may be asked from two threads.
+  size_t Lookup(const std::string& name) const {
+    auto it = byHw_.find(Lower(name));
+    return it == byHw_.end() ? kNone : it->second;
+  }
+  // Reports and counts the drivers without HW_INSTANCE before the one at
+  // `at` (all of them for kNone), as a walk to it would meet them.
+  void ReportWithoutHw(size_t at, int& count) const {
     for (size_t i : withoutHw_) {
-      if (i >= limit) break;
+      if (i >= at) break;
       const DrvInst* d = AsDrvInst(drivers_[i]);
       Msg().issueError("%s line %i - No HW_INSTANCE parameter for driver %s",
                        d->GetFileNameStr().c_str(), d->GetLineNum(), d->GetName().c_str());
       ++count;
     }
-    return it == byHw_.end() ? nullptr : AsDrvInst(drivers_[it->second]);
   }
+  DrvInst* At(size_t at) const { return AsDrvInst(drivers_[at]); }
 
  private:
+  static std::string Lower(const String& text) {
+    String key = text;
+    return key.MakeLower();
+  }
   const NVSeq& drivers_;
   std::unordered_map<std::string, size_t> byHw_;
   std::vector<size_t> withoutHw_;
@@ -161,31 +177,98 @@ Driver* NewDriver(SwRTClass* model, const DrvInst* d, const String& hwName, int&
 
 using DriversByName = std::unordered_map<std::string, Driver*>;
 
-// Folds `d` into the driver of the same name in `byName`, or makes one.
-void AddDriver(SwRTClass* model, std::vector<Driver*>& list, DriversByName& byName, DrvInst* d,
-               const String& hwName, int& count) {
-  String key = d->GetName();
-  key.MakeLower();
-  auto it = byName.find(key);
-  if (it == byName.end()) {
-    Driver* driver = NewDriver(model, d, hwName, count);
-    list.push_back(driver);
-    byName.emplace(key, driver);
-    return;
+// One driver of a processor and the further instances folded into it.
+struct Folded {
+  Driver* driver;
+  String version;
+  std::vector<std::pair<size_t, DrvInst*>> further;  // by peripheral, in order
+};
+
+// Gives `P` its drivers: one per driver name, serving every peripheral the
+// processor addresses whose instance names it, each further instance folded
+// into the first. Said and counted as a walk over the peripherals one after
+// the other says and counts it; the lookups, and the folding of different
+// drivers, are shared between two threads when there are many.
+int AddDrivers(SwRTClass* model, Processor* P, const std::vector<std::string>& names,
+               const DriverIndex& index) {
+  const boost::shared_ptr<TavHwDb::HwDb> hw = model->GetHwDbPtr();
+  const size_t n = names.size();
+  // Each peripheral's driver (kNone when none; processors have none), and
+  // that driver's name in lower case.
+  std::vector<size_t> at(n, kNone);
+  std::vector<std::string> key(n);
+  std::vector<char> processor(n, 0);
+  OnTwoThreads(n, [&](size_t i) {
+    if (names[i].empty()) return;
+    processor[i] = Eq(hw->GetIpClass(names[i]), "PROCESSOR");
+    if (!processor[i]) at[i] = index.Lookup(names[i]);
+    if (at[i] != kNone) key[i] = String(index.At(at[i])->GetName()).MakeLower();
+  }, n >= kTwoThreads);
+
+  int count = 0;
+  std::vector<Driver*>& list = P->GetDriverSeqRef();
+  list.clear();
+  std::vector<Folded> drivers;
+  std::unordered_map<std::string, size_t> byName;
+  size_t further = 0;
+  InstanceMessages said;
+  for (size_t i = 0; i < n; ++i) {
+    said.At(i);
+    if (names[i].empty()) {
+      Msg().issueError(
+          "A peripheral addressable by the processor %s seems to have no instance name.\n",
+          P->GetHwInstance().c_str());
+      ++count;
+      continue;
+    }
+    if (processor[i]) continue;
+    index.ReportWithoutHw(at[i], count);
+    if (at[i] == kNone) continue;
+    DrvInst* d = index.At(at[i]);
+    auto [it, first] = byName.try_emplace(key[i], drivers.size());
+    if (first) {
+      Driver* driver = NewDriver(model, d, names[i], count);
+      list.push_back(driver);
+      drivers.push_back({driver, driver->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"), {}});
+      continue;
+    }
+    Folded& into = drivers[it->second];
+    if (!Eq(into.version, d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"))) {
+      Msg().issueError(
+          "Multiple versions of driver \"%s\" assigned to different peripherals in MSS. Assign "
+          "same version of driver to all peripherals.\n",
+          d->GetName().c_str());
+      ++count;
+      continue;
+    }
+    into.further.emplace_back(i, d);
+    into.driver->GetInstSeqRef().push_back(names[i]);
+    ++further;
   }
-  Driver* existing = it->second;
-  if (!Eq(existing->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"),
-          d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"))) {
-    Msg().issueError(
-        "Multiple versions of driver \"%s\" assigned to different peripherals in MSS. Assign "
-        "same version of driver to all peripherals.\n",
-        d->GetName().c_str());
-    ++count;
-    return;
+  said.Stop();
+
+  // Folding compares each further instance with the first one; only the
+  // interrupt handlers it copies make the order count, and they stay with
+  // their driver. So the drivers are shared, each folded in order.
+  std::vector<int> folded(n, 0);
+  SaidOnTwoThreads foldSaid = OnTwoThreads(drivers.size(), [&](size_t j) {
+    InstanceMessages* about = InstanceMessages::OnThisThread();
+    for (const auto& [i, d] : drivers[j].further) {
+      about->At(i);
+      // Differences between the folded instances are errors of the build.
+      folded[i] = DrvInstUtil::MergeDrvInsts(drivers[j].driver, d);
+    }
+  }, further >= kTwoThreads, 1);
+  SortByInstance(foldSaid.here);
+  SortByInstance(foldSaid.helper);
+  PassInOrder pass;
+  pass.Add(said.held, true);
+  pass.Add(foldSaid);
+  for (size_t i = 0; i < n; ++i) {
+    pass.Pass(i);
+    count += folded[i];
   }
-  // Differences between the folded instances are errors of the build.
-  count += DrvInstUtil::MergeDrvInsts(existing, d);
-  existing->GetInstSeqRef().push_back(hwName);
+  return count;
 }
 
 }  // namespace
@@ -279,20 +362,7 @@ int SwRTUtil::UpdateProcessorData(SwRTClass* model, std::vector<SwRepos*>& repos
       // A library without a processor belongs to every processor.
       if (at.empty() || Eq(at, P->GetHwInstance())) libs.push_back(static_cast<Library*>(l));
     }
-    std::vector<Driver*>& list = P->GetDriverSeqRef();
-    list.clear();
-    DriversByName byName;
-    for (const std::string& name : hw->GetAddressableInstNames(P->GetHwInstance())) {
-      if (name.empty()) {
-        msg.issueError(
-            "A peripheral addressable by the processor %s seems to have no instance name.\n",
-            P->GetHwInstance().c_str());
-        ++count;
-        continue;
-      }
-      if (Eq(hw->GetIpClass(name), "PROCESSOR")) continue;
-      if (DrvInst* d = index.Find(name, count)) AddDriver(model, list, byName, d, name, count);
-    }
+    count += AddDrivers(model, P, hw->GetAddressableInstNames(P->GetHwInstance()), index);
   }
   return count;
 }

@@ -2,6 +2,7 @@
 // case, every default substitution, the not-found report and the gating of
 // the stages, repeated updates and ownership.
 #include <algorithm>
+#include <map>
 
 #include "Driver.h"
 #include "FakeHwDb.h"
@@ -245,6 +246,75 @@ TEST_F(BuildTest, ChecksOfManyDriversSayWhatOneByOneChecksSay) {
   EXPECT_TRUE(says("Invalid Value 3"));
   EXPECT_TRUE(says("does not support Hardware Instance"));
   EXPECT_TRUE(says("interface required by PARAMETER PEER"));
+}
+
+TEST_F(BuildTest, ManyPeripheralsFoldIntoTheirDriversAsOneByOne) {
+  // Enough peripherals to be looked up and folded on two threads: instances
+  // of four drivers in turn, some with another value than the first of
+  // their driver, one of another version; among them a nameless peripheral,
+  // a processor, and one no driver serves, which meets the driver without
+  // HW_INSTANCE at the end of the MSS.
+  struct Kind {
+    const char* driver;
+    const char* param;
+    const char* value;
+    const char* other;
+  };
+  const Kind kinds[] = {{"uart", "BAUD", "9600", "19200"}, {"spi", "MODE", "1", "2"},
+                        {"gpio", "WIDTH", "8", "16"}, {"iic", "RATE", "100", "400"}};
+  for (const Kind& k : kinds)
+    if (k.driver != std::string("uart"))
+      AddDriver("repo", "drivers", k.driver, "1.00.a",
+                "OPTION supported_peripherals = (" + std::string(k.driver) + ");\nPARAM name = " +
+                    k.param + ", default = " + k.value + ";\n");
+  const int kFirstBlock = 9, kBlockLines = 6, kNoHwLine = kFirstBlock + kBlockLines * 300;
+  std::string text = kCpu0 + kOs0;
+  std::vector<std::string> names;
+  std::map<std::string, std::string> expected;  // by peripheral
+  std::string served[4];
+  for (int i = 0; i < 300; ++i) {
+    const Kind& k = kinds[i % 4];
+    const bool differs = i % 13 == 5;
+    names.push_back("p" + std::to_string(i));
+    hw->Add(names.back(), k.driver, "1.00.a");
+    text += "BEGIN DRIVER\n PARAMETER DRIVER_NAME = " + std::string(k.driver) +
+            "\n PARAMETER DRIVER_VER = " + (i == 152 ? "2.00.a" : "1.00.a") +
+            "\n PARAMETER HW_INSTANCE = " + names.back() + "\n PARAMETER " + k.param + " = " +
+            (differs ? k.other : k.value) + "\nEND\n";
+    if (i == 152) {
+      expected[names.back()] = "ERROR: Multiple versions of driver \"uart\" assigned to different "
+                               "peripherals in MSS. Assign same version of driver to all "
+                               "peripherals.\n";
+      continue;
+    }
+    served[i % 4] += (i > 3 ? "," : std::string(k.driver) + ":") + names.back();
+    // Told at the value of the first instance, which the others fold into.
+    if (differs)
+      expected[names.back()] =
+          "ERROR: \n" + At(kFirstBlock + kBlockLines * (i % 4) + 4,
+                           "Parameter " + std::string(k.param) +
+                               " has different values for different instantiation. \nCannot "
+                               "support multiple values of " + k.param + " for a driver\n");
+  }
+  text += "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = 1.00.a\nEND\n";
+  hw->Add("ghost", "uart", "1.00.a");
+  names.insert(names.begin() + 250, "ghost");
+  names.insert(names.begin() + 200, "cpu_1");
+  names.insert(names.begin() + 100, "");
+  expected[""] = "ERROR: A peripheral addressable by the processor cpu_0 seems to have no "
+                 "instance name.\n";
+  expected["ghost"] = "ERROR: " + At(kNoHwLine, "No HW_INSTANCE parameter for driver uart");
+  hw->Addressable("cpu_0", names);
+  std::vector<std::string> inOrder;
+  for (const std::string& name : names)
+    if (expected.count(name)) inOrder.push_back(expected[name]);
+
+  Port_MsgManData::ResetErrorCount();
+  Build(text, "cpu_0");
+  EXPECT_EQ(inOrder, Said());
+  EXPECT_EQ(26, errors);
+  EXPECT_EQ(26, Port_MsgManData::GetErrorCount());  // each counted once, on this thread
+  EXPECT_EQ(served[0] + " " + served[1] + " " + served[2] + " " + served[3], Drivers(Proc(0)));
 }
 
 TEST_F(BuildTest, NamelessBlocksAndBrokenHardwareLinks) {

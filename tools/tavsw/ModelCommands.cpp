@@ -24,6 +24,7 @@
 #include "SwRTUtil.h"
 #include "SwTclIf.h"
 #include "Tavsw.h"
+#include "runtime/OnTwoThreads.h"
 
 namespace tavsw {
 namespace {
@@ -279,13 +280,9 @@ struct ModelOptions {
     // beside the hardware description. Neither says anything there: what
     // reading the MSS says is held and said after the repository checks,
     // where it was always said, and not at all when an input cannot be used.
-    // Whatever path the build takes below, the future waits for the thread.
-    std::future<Ahead> ahead;
-    try {
-      ahead = std::async(std::launch::async, [this] { return ReadAhead(true); });
-    } catch (const std::system_error&) {
-      // No thread to be had: all is read in turn below.
-    }
+    // Whatever path the build takes below, `ahead` waits for the thread.
+    Ahead early;
+    TavSoftware::rt::Beside ahead([this, &early] { early = ReadAhead(true); });
     hwDb = ReadHw();
     status = kTavswUsage;
     if (!hwDb) return nullptr;
@@ -302,7 +299,10 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
-    Ahead read = ahead.valid() ? ahead.get() : ReadAhead(false);
+    // Without a thread to be had, all is read in turn here.
+    const bool readEarly = ahead.Started();
+    ahead.Wait();
+    Ahead read = readEarly ? std::move(early) : ReadAhead(false);
     // The file appeared after the second thread looked for it.
     if (!read.source) read.ReadMss(mss);
     auto man = repos.Make(ctx, std::move(read.man));
