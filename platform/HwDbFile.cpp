@@ -4,12 +4,14 @@
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <stdexcept>
 #include <unordered_set>
 
 #include "Port.h"
+#include "detail/QuickJson.h"
 
 namespace TavHwDb {
 
@@ -328,12 +330,19 @@ boost::shared_ptr<HwDbFile> HwDbFile::FromText(const std::string& text, const st
   // Nearly every description is read straight into instances; any other is
   // walked as a document, which finds and reports what is wrong with it.
   {
-    Straight straight;
-    if (nlohmann::json::sax_parse(text, &straight, nlohmann::json::input_format_t::json, true) &&
-        straight.Complete()) {
+    // Plain text, as a tool writes it, is scanned quickly; other text (with
+    // escapes, say) through nlohmann's reader.
+    std::optional<Straight> straight(std::in_place);
+    const Port::QuickJsonResult quick = Port::ReadQuickJson(text, *straight);
+    bool read = quick == Port::QuickJsonResult::kRead;
+    if (quick == Port::QuickJsonResult::kDeclined) {
+      straight.emplace();
+      read = nlohmann::json::sax_parse(text, &*straight, nlohmann::json::input_format_t::json, true);
+    }
+    if (read && straight->Complete()) {
       boost::shared_ptr<HwDbFile> db(new HwDbFile());
-      db->insts_ = std::move(straight.insts);
-      db->byName_ = std::move(straight.byName);
+      db->insts_ = std::move(straight->insts);
+      db->byName_ = std::move(straight->byName);
       return db;
     }
   }

@@ -33,6 +33,27 @@ TEST_F(HwDbFileTest, AnswersLookupsIgnoringCase) {
   EXPECT_TRUE(msgs.Messages().empty());
 }
 
+TEST_F(HwDbFileTest, EscapesOtherBytesAndEdgeNumbersReadAsPlainText) {
+  // Plain text is scanned quickly; each of these takes the full way, and
+  // must come out as the plain text does.
+  auto read = [](const std::string& name, const std::string& value, const std::string& before) {
+    int errors = -1;
+    auto db = HwDbFile::FromText(before + R"({ "format": 1, "instances": [ { "name": )" + name +
+                                     R"(, "type": "t", "version": "1.00.a", "class": "P",
+                                     "parameters": { "V": )" + value + " } } ] }",
+                                 "hw.json", errors);
+    EXPECT_EQ(0, errors) << name << value;
+    return db ? db->GetInstParamValue("uart_0", "V") : "(unread)";
+  };
+  EXPECT_EQ("x", read(R"("uart_0")", R"("x")", ""));
+  EXPECT_EQ("a\"b", read(R"("uart\u005f0")", R"("a\"b")", ""));
+  EXPECT_EQ("caf\xc3\xa9", read(R"("uart_0")", "\"caf\xc3\xa9\"", "\xef\xbb\xbf"));
+  EXPECT_EQ("0", read(R"("uart_0")", "-0", ""));
+  EXPECT_EQ("-12", read(R"("uart_0")", "-12", ""));
+  EXPECT_EQ("18446744073709551615", read(R"("uart_0")", "18446744073709551615", ""));
+  EXPECT_EQ("2.5E-3", read(R"("uart_0")", "2.5E-3", ""));
+}
+
 TEST_F(HwDbFileTest, UnusableFilesAreOneErrorNamingTheFile) {
   const std::string inst = R"({ "name": "u", "type": "t", "version": "1.00.a", "class": "P" })";
   std::string manyParams = R"("P0": 0)";  // more keys than are compared one by one
