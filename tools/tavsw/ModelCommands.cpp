@@ -2,6 +2,7 @@
 // text or JSON), check (an MSS against its definitions and the hardware)
 // and tcl (a script walking the model).
 #include <boost/shared_ptr.hpp>
+#include <atomic>
 #include <future>
 #include <iostream>
 #include <memory>
@@ -251,38 +252,39 @@ struct ModelOptions {
     int errors = 0;
     return TavHwDb::HwDbFile::Read(hw, errors);
   }
-  // The repositories listed and the MSS read, with what reading it said.
-  struct Ahead {
-    std::unique_ptr<TavSoftware::SwReposMan> man;
+  // The MSS read, with what reading it said.
+  struct MssRead {
     std::unique_ptr<TavSoftware::Mss> source;
     int parsed = 0;
     std::vector<MsgRecord> said;
-    void ReadMss(const std::string& file) {
+    void Read(const std::string& file) {
       source = std::make_unique<TavSoftware::Mss>();
       MsgCapture held;
       parsed = TavSoftware::SwRTUtil::Parse(file.c_str(), source.get());
       said = held.Messages();
     }
   };
-  // With `scan`, also lists the repositories; the MSS only when it is there.
-  Ahead ReadAhead(bool scan) const {
-    Ahead read;
-    if (scan) read.man = repos.Scan();
-    if (Port::File::isfile(mss)) read.ReadMss(mss);
-    return read;
-  }
   // Reads the hardware and the repositories and builds the model of `mss`.
   // Null with `status` set when an input cannot be used; otherwise `errors`
   // holds the build's error count.
   std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
                                    int& errors, int& status) const {
-    // The repositories are listed and the MSS is read on a second thread,
-    // beside the hardware description. Neither says anything there: what
-    // reading the MSS says is held and said after the repository checks,
-    // where it was always said, and not at all when an input cannot be used.
-    // Whatever path the build takes below, `ahead` waits for the thread.
-    Ahead early;
-    TavSoftware::rt::Beside ahead([this, &early] { early = ReadAhead(true); });
+    // The repositories are listed on a second thread while the hardware
+    // description is read here; the MSS is read by whichever thread is done
+    // first. Neither says anything there: what reading the MSS says is held
+    // and said after the repository checks, where it was always said, and
+    // not at all when an input cannot be used. Whatever path the build takes
+    // below, `ahead` waits for the thread.
+    std::unique_ptr<TavSoftware::SwReposMan> listed;
+    MssRead early, late;
+    std::atomic<bool> mssTaken{false};
+    auto takeMss = [this, &mssTaken](MssRead& into) {
+      if (!mssTaken.exchange(true) && Port::File::isfile(mss)) into.Read(mss);
+    };
+    TavSoftware::rt::Beside ahead([&] {
+      listed = repos.Scan();
+      takeMss(early);
+    });
     hwDb = ReadHw();
     status = kTavswUsage;
     if (!hwDb) return nullptr;
@@ -299,13 +301,14 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
-    // Without a thread to be had, all is read in turn here.
-    const bool readEarly = ahead.Started();
+    // Without a thread to be had, the MSS is read here, and the
+    // repositories are listed below.
+    takeMss(late);
     ahead.Wait();
-    Ahead read = readEarly ? std::move(early) : ReadAhead(false);
+    MssRead& read = early.source ? early : late;
     // The file appeared after the second thread looked for it.
-    if (!read.source) read.ReadMss(mss);
-    auto man = repos.Make(ctx, std::move(read.man));
+    if (!read.source) read.Read(mss);
+    auto man = repos.Make(ctx, std::move(listed));
     if (!man) return nullptr;
     for (const MsgRecord& m : read.said) Port_MsgManData::Pass(m, true);
     auto source = std::move(read.source);
