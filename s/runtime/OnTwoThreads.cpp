@@ -142,8 +142,6 @@ void Beside::Wait() {
   if (error) std::rethrow_exception(error);
 }
 
-void Beside::Prepare() { KeptThread(); }
-
 InstanceMessages::InstanceMessages()
     : previous_(Port_MsgManData::SetSink(this)), outer_(t_holding) {
   t_holding = this;

@@ -32,13 +32,10 @@ class Beside {
   bool Started() const { return started_; }
   // Waits for the task; throws what it threw.
   void Wait();
-  // Makes the kept thread now, so that it is awake when the first task comes.
-  static void Prepare();
 
  private:
   struct Own;
   bool started_ = false;
-  bool kept_ = false;  // runs on the kept thread, rather than on one of its own
   std::unique_ptr<Own> own_;
 };
 
