@@ -130,7 +130,9 @@ TEST_F(CliModelTest, ACommandWhoseProcessEndsSaysTheSame) {
            {"build", kMss, "--hw", kHw, "--repo", kRepo, "--json"},
            {"build", broken, "--hw", kHw, "--repo", kRepo},
            {"check", kMss, "--hw", kHw, "--repo", kRepo, "--json"},
-           {"check", broken, "--repo", kRepo}}) {
+           {"check", broken, "--repo", kRepo},
+           {"parse", "--json", kMss, kRepo + "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd"},
+           {"parse", broken, kMss}}) {
     const auto kept = RunTavsw(args, false), left = RunTavsw(args, true);
     EXPECT_EQ(kept.status, left.status) << args[1];
     EXPECT_EQ(kept.out, left.out) << args[1];

@@ -76,7 +76,9 @@ const char* KindWord(FileKind kind) {
 // Reads one file with the reader its extension names; prints the summary
 // (or adds its JSON to `json`) unless quiet or the file could not be opened.
 // True when the file was read without errors.
-bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json* json) {
+// `last`: the tree read may be left for the exit (see Context::processEnds);
+// earlier ones go before the next is read, so that many files never add up.
+bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json* json, bool last) {
   const int errorsBefore = ctx.diag.Errors();
   const int warningsBefore = ctx.diag.Warnings();
   // A file that cannot be opened gets the reader's error and no empty
@@ -87,30 +89,33 @@ bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json*
   std::ostringstream summary;
   switch (KindOf(path)) {
     case FileKind::kMdd: {
-      TavSoftware::Mdd mdd;
-      result = TavSoftware::ParseMdd::Parse(path, &mdd);
+      auto mdd = std::make_unique<TavSoftware::Mdd>();
+      result = TavSoftware::ParseMdd::Parse(path, mdd.get());
       if (json)
-        content = MddJson(mdd);
+        content = MddJson(*mdd);
       else if (!quiet)
-        PrintMddSummary(mdd, summary);
+        PrintMddSummary(*mdd, summary);
+      if (last) ctx.LeaveForExit(std::move(mdd));
       break;
     }
     case FileKind::kMld: {
-      TavSoftware::Mld mld;
-      result = TavSoftware::ParseMld::Parse(path, &mld);
+      auto mld = std::make_unique<TavSoftware::Mld>();
+      result = TavSoftware::ParseMld::Parse(path, mld.get());
       if (json)
-        content = MldJson(mld);
+        content = MldJson(*mld);
       else if (!quiet)
-        PrintMldSummary(mld, summary);
+        PrintMldSummary(*mld, summary);
+      if (last) ctx.LeaveForExit(std::move(mld));
       break;
     }
     case FileKind::kMss: {
-      TavSoftware::Mss mss;
-      result = TavSoftware::ParseMss::Parse(path, &mss);
+      auto mss = std::make_unique<TavSoftware::Mss>();
+      result = TavSoftware::ParseMss::Parse(path, mss.get());
       if (json)
-        content = MssJson(mss);
+        content = MssJson(*mss);
       else if (!quiet)
-        PrintMssSummary(mss, summary);
+        PrintMssSummary(*mss, summary);
+      if (last) ctx.LeaveForExit(std::move(mss));
       break;
     }
     case FileKind::kUnknown:
@@ -167,7 +172,8 @@ class ParseCommand : public Command {
       return kTavswUsage;
     bool clean = true;
     nlohmann::json list = nlohmann::json::array();
-    for (const auto& f : files_) clean = ParseOne(ctx, f, quiet_, json_ ? &list : nullptr) && clean;
+    for (const auto& f : files_)
+      clean = ParseOne(ctx, f, quiet_, json_ ? &list : nullptr, &f == &files_.back()) && clean;
     if (json_)
       ctx.out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return clean ? kTavswOk : kTavswErrors;
