@@ -193,16 +193,20 @@ int AddDrivers(SwRTClass* model, Processor* P, const std::vector<std::string>& n
                const DriverIndex& index) {
   const boost::shared_ptr<TavHwDb::HwDb> hw = model->GetHwDbPtr();
   const size_t n = names.size();
-  // Each peripheral's driver (kNone when none; processors have none), and
-  // that driver's name in lower case.
+  // Each peripheral's driver (kNone when none; processors have none), that
+  // driver's name in lower case and its version.
   std::vector<size_t> at(n, kNone);
   std::vector<std::string> key(n);
+  std::vector<String> version(n);
   std::vector<char> processor(n, 0);
   OnTwoThreads(n, [&](size_t i) {
     if (names[i].empty()) return;
     processor[i] = Eq(hw->GetIpClass(names[i]), "PROCESSOR");
     if (!processor[i]) at[i] = index.Lookup(names[i]);
-    if (at[i] != kNone) key[i] = String(index.At(at[i])->GetName()).MakeLower();
+    if (at[i] == kNone) return;
+    const DrvInst* d = index.At(at[i]);
+    key[i] = String(d->GetName()).MakeLower();
+    version[i] = d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER");
   }, n >= kTwoThreads);
 
   int count = 0;
@@ -233,7 +237,7 @@ int AddDrivers(SwRTClass* model, Processor* P, const std::vector<std::string>& n
       continue;
     }
     Folded& into = drivers[it->second];
-    if (!Eq(into.version, d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"))) {
+    if (!Eq(into.version, version[i])) {
       Msg().issueError(
           "Multiple versions of driver \"%s\" assigned to different peripherals in MSS. Assign "
           "same version of driver to all peripherals.\n",
