@@ -45,9 +45,9 @@ enum TavswExit {
 // "WARNING: ", ...); the previous message sink is restored before returning.
 //
 // With `processEnds` (main() alone gives it: the process ends once the call
-// returns), a command may leave the big structures it built, the model and
-// the hardware database, for the system to take back at exit instead of
-// taking them apart node by node.
+// returns), a command may leave the big structures it built (a model, a
+// hardware database, a parsed tree) for the system to take back at exit
+// instead of taking them apart node by node.
 int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err,
               bool processEnds = false);
 
