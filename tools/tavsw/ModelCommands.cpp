@@ -16,6 +16,7 @@
 #include "Element.h"
 #include "HwDbFile.h"
 #include "HwTclIf.h"
+#include "JsonOut.h"
 #include "Library.h"
 #include "Mss.h"
 #include "OsInst.h"
@@ -361,9 +362,7 @@ class BuildCommand : public Command {
         // No thread to be had: the model went here, with the task never run.
       }
     }
-    // Bytes that are no UTF-8 (a name in a legacy encoding) must not stop
-    // the document: they are replaced.
-    ctx.out << doc.dump(2, ' ', false, Json::error_handler_t::replace) << "\n";
+    WriteJson(ctx.out, doc);
     ctx.LeaveForExit(std::move(doc));
     return status;
   }

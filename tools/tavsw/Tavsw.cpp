@@ -15,6 +15,7 @@
 #include "Command.h"
 #include "Diagnostics.h"
 #include "Diff.h"
+#include "JsonOut.h"
 #include "Mdd.h"
 #include "Mld.h"
 #include "Mss.h"
@@ -174,8 +175,7 @@ class ParseCommand : public Command {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& f : files_)
       clean = ParseOne(ctx, f, quiet_, json_ ? &list : nullptr, &f == &files_.back()) && clean;
-    if (json_)
-      ctx.out << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    if (json_) WriteJson(ctx.out, list);
     return clean ? kTavswOk : kTavswErrors;
   }
 
