@@ -113,6 +113,25 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
   }
 }
 
+TEST_F(CliDiagnostics, OutputThatCannotBeWrittenExitsTwo) {
+  // A stream that takes nothing, as a full disk does.
+  struct Full : std::streambuf {
+    int overflow(int) override { return traits_type::eof(); }
+  } full;
+  const std::string mss = std::string(TAVSW_EXAMPLES) + "/system.mss";
+  for (std::vector<std::string> args : std::vector<std::vector<std::string>>{
+           {"parse", "--json", mss}, {"parse", mss}, {"fmt", "-o", "-", mss}}) {
+    args.insert(args.begin(), "tavsw");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    std::ostream out(&full);
+    std::ostringstream err;
+    EXPECT_EQ(kTavswUsage, TavswMain(static_cast<int>(argv.size()), argv.data(), out, err))
+        << args[1];
+    EXPECT_EQ("tavsw: the standard output could not be written\n", err.str()) << args[1];
+  }
+}
+
 TEST_F(CliDiagnostics, EveryHelpStatesTheExitCodes) {
   const std::vector<std::vector<std::string>> helps = {
       {"--help"},         {"parse", "--help"},        {"fmt", "--help"},

@@ -601,6 +601,12 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err, bool 
   int status = kTavswUsage;
   for (auto& [sub, command] : apps)
     if (sub->parsed()) status = command->Run(ctx);
+  // What did not reach the output (a full disk, say) must not pass for a
+  // result: a script would take a cut document for a whole one.
+  if (!out.flush()) {
+    diag.Tool(MsgSeverity::kError, "the standard output could not be written");
+    status = kTavswUsage;
+  }
   diag.Finish();
   return status;
 }
