@@ -42,6 +42,16 @@ struct SwCoreImp {
     return ParseMld::Parse(drive, static_cast<Mld*>(file));
   }
 
+  // The readers leave no error code in the file when they stop early (a
+  // fatal syntax error, no END, a file that cannot be opened), yet what they
+  // read is half a definition: the core records the count, so that every
+  // caller asking the file for its error code skips it.
+  static int ReadCounted(int kind, const String& path, MdtBase::PsfFile* file) {
+    int rc = Read(kind, path, file);
+    if (rc > 0 && file->GetErrorCode() == 0) file->SetErrorCode(rc);
+    return rc;
+  }
+
   static std::unique_ptr<MdtBase::PsfFile> Make(int kind) {
     if (kind == SwCore::MDD) return std::make_unique<Mdd>();
     return std::make_unique<Mld>();
@@ -133,7 +143,7 @@ MdtBase::PsfComp* SwCore::GetPsfFileObj(int kind) {
     return nullptr;
   }
   std::unique_ptr<MdtBase::PsfFile> file = SwCoreImp::Make(kind);
-  int rc = SwCoreImp::Read(kind, path, file.get());
+  int rc = SwCoreImp::ReadCounted(kind, path, file.get());
   // A definition with errors stays in use: later lookups get it without a
   // second report.
   if (rc > 0) SwCoreImp::ReportErrors(kind, path);
@@ -175,7 +185,7 @@ int SwCore::ReloadPsfFileObj(int kind) {
     slot = SwCoreImp::Make(kind);
   }
   imp_->missing[kind] = false;
-  int rc = SwCoreImp::Read(kind, path, slot.get());
+  int rc = SwCoreImp::ReadCounted(kind, path, slot.get());
   imp_->parseErrors += rc;
   if (SwCoreImp::IsObsolete(kind, slot.get())) {
     slot.reset();

@@ -160,9 +160,15 @@ int SwPropertyUtil::MergeArrayInst(const Array* def, const ArrayInst* mssArray, 
     for (size_t j = 0; j < columns.size(); ++j) {
       MdtBase::Property* x = NewLike(columns[j]);
       // Fields pair with columns by position: MSS rows carry no names.
-      if (j < fields.size())
+      if (j < fields.size()) {
         count += MergeFromInstance(columns[j], fields[j], x);
-      else
+        // A cell the MSS wrote is reported where the MSS wrote it; the
+        // reader gives cells no place of their own, so the array's line.
+        if (fields[j]->GetFileNameStr().empty()) {
+          x->SetFileNameShared(mssArray->GetSharedFileName());
+          x->SetLineNum(mssArray->GetLineNum());
+        }
+      } else
         count += PropertyUtil::CopyPropertyBase(columns[j], x);
       element->AddProperty(Element::PARAMETERS, x);
     }

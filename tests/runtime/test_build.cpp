@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <map>
 
+#include "ArrayInst.h"
 #include "Driver.h"
+#include "DrvInst.h"
+#include "Element.h"
 #include "FakeHwDb.h"
 #include "Library.h"
 #include "OsInst.h"
@@ -379,6 +382,135 @@ TEST_F(BuildTest, FileFormOwnsItsMssAndMssEntryPoints) {
   EXPECT_EQ("2.2.0", fresh.GetPsfCompValueStr(Mss::PARAMETERS, "VERSION"));
   EXPECT_EQ(1, SwRTUtil::Clear(nullptr));
   EXPECT_EQ(-1, SwRTUtil::AssignSwCore(&fresh, static_cast<SwReposMan*>(nullptr)));
+}
+
+}  // namespace
+}  // namespace TavSoftware
+
+namespace TavSoftware {
+namespace {
+
+class HonestCountTest : public BuildTest {
+ protected:
+  // Builds from the MSS file, so that its own reader errors count too.
+  int BuildFile(const std::string& text) {
+    dir.Write("sys.mss", text);
+    Repos();
+    msgs.Clear();
+    model.reset(SwRTUtil::CreateSwRTObject(hw, mssPath.c_str(), *man, errors, nullptr));
+    return errors;
+  }
+  bool HasDriver(const std::string& name) const {
+    for (const auto* d : model->GetPsfCompSeqRef(Mss::DRIVERS))
+      if (d->GetName() == name) return true;
+    return false;
+  }
+  const MdtBase::Property* UartParam(const std::string& name) const {
+    for (const auto* d : model->GetPsfCompSeqRef(Mss::DRIVERS))
+      if (const auto* p = static_cast<const DrvInst*>(d)->GetPropertyByName(1, name)) return p;
+    return nullptr;
+  }
+};
+
+TEST_F(HonestCountTest, DefinitionThatStopsEarlyIsCountedAndSkipped) {
+  const std::string path = dir / "repo/drivers/uart_v1_00_a/data/uart_v2_1_0.mdd";
+  // Each of the reader's early exits: an unknown keyword, BEGIN alone, no END DRIVER.
+  const std::string broken[] = {
+      "OPTION psf_version = 2.1;\nBEGIN DRIVER uart\nPARAM name = BAUD, default = 9600;\n"
+      "FOO = 1;\nEND DRIVER\n",
+      "OPTION psf_version = 2.1;\nBEGIN DRIVER uart\nBEGIN\nEND DRIVER\n",
+      "OPTION psf_version = 2.1;\nBEGIN DRIVER uart\nPARAM name = BAUD, default = 9600;\n"};
+  for (const std::string& text : broken) {
+    dir.Write("repo/drivers/uart_v1_00_a/data/uart_v2_1_0.mdd", text);
+    EXPECT_GT(BuildFile(kCpu0 + kOs0 + Uart("uart_0")), 0) << text;
+    EXPECT_FALSE(HasDriver("uart")) << text;
+    const auto errs = msgs.Texts(MsgSeverity::kError);
+    ASSERT_FALSE(errs.empty());
+    EXPECT_EQ("Errors while parsing MDD file " + path + "\n", errs.back());
+    // Binding says the definition is not clean.
+    ReadMss(kCpu0 + Uart("uart_0"));
+    EXPECT_GT(SwRTUtil::AssignSwCore(mss.get(), man.get()), 0) << text;
+  }
+  // The same for an MLD.
+  dir.Write("repo/drivers/uart_v1_00_a/data/uart_v2_1_0.mdd", tavtest::MddText("uart"));
+  dir.Write("repo/bsp/standalone_v2_00_a/data/standalone_v2_1_0.mld",
+            "OPTION psf_version = 2.1;\nBEGIN OS standalone\nFOO = 1;\nEND OS\n");
+  EXPECT_GT(BuildFile(kCpu0 + kOs0 + Uart("uart_0")), 0);
+  EXPECT_TRUE(model->GetPsfCompSeqRef(Mss::OSES).empty());
+}
+
+TEST_F(HonestCountTest, ReaderAndArrayErrorsOfTheMssAreCounted) {
+  EXPECT_GT(BuildFile(kCpu0 + "FOO BAR\n" + Uart("uart_0")), 0);
+  EXPECT_GT(BuildFile(kCpu0 + "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n"), 0);
+
+  AddDriver("repo", "drivers", "uart", "1.00.a",
+            "OPTION supported_peripherals = (uart);\n"
+            "BEGIN ARRAY ports\n PROPERTY size = 1;\n PARAM name = pin, type = int, default = 1;\n"
+            "END ARRAY\n");
+  // A row wider than the array's columns is rejected, and counted.
+  EXPECT_EQ(1, BuildFile(kCpu0 + kOs0 +
+                         "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = 1.00.a\n"
+                         " PARAMETER HW_INSTANCE = uart_0\n PARAMETER ports = ((1,2))\nEND\n"))
+      << ::testing::PrintToString(Said());
+}
+
+TEST_F(HonestCountTest, EachInstanceBindsTheVersionItNames) {
+  EXPECT_EQ(1, BuildFile(kCpu0 + kOs0 + Uart("uart_0", "1.00.a") + Uart("uart_1", "9.00.a")));
+  const auto errs = msgs.Texts(MsgSeverity::kError);
+  ASSERT_EQ(1u, errs.size()) << ::testing::PrintToString(Said());
+  EXPECT_EQ(At(14, "Cannot find MDD file uart_v2_1_0.mdd for the driver uart 9.00.a\n"), errs[0]);
+}
+
+TEST_F(HonestCountTest, BlocksConditionsAndBlockArraysMerge) {
+  AddDriver("repo", "drivers", "uart", "1.00.a",
+            "OPTION supported_peripherals = (uart);\n"
+            "PARAM name = mode, type = int, default = 1;\n"
+            "PARAM name = parity, type = bool, default = false;\n"
+            "PARAM name = stop, type = int, default = 1, dep = (parity = TRUE);\n"
+            "BEGIN BLOCK, DEP = (mode = 1)\n"
+            " PARAM name = fifo, type = int, default = 16;\n"
+            " BEGIN ARRAY taps\n  PARAM name = at, type = int, default = 0;\n END ARRAY\n"
+            "END BLOCK\n"
+            "BEGIN BLOCK, DEP = (mode = 2)\n PARAM name = dma, type = int, default = 0;\nEND BLOCK\n");
+  EXPECT_EQ(0, BuildFile(kCpu0 + kOs0 +
+                         "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = 1.00.a\n"
+                         " PARAMETER HW_INSTANCE = uart_0\n PARAMETER parity = true\n"
+                         " PARAMETER stop = 2\n PARAMETER taps = (3,4)\nEND\n"))
+      << ::testing::PrintToString(Said());
+  // The block is enabled by the default of mode alone; the other is not.
+  ASSERT_NE(nullptr, UartParam("fifo"));
+  EXPECT_EQ("16", UartParam("fifo")->GetValueStr());
+  EXPECT_EQ(nullptr, UartParam("dma"));
+  // "true" satisfies "TRUE": the MSS value is taken, not discarded.
+  ASSERT_NE(nullptr, UartParam("stop"));
+  EXPECT_EQ("2", UartParam("stop")->GetValueStr());
+  for (const std::string& w : msgs.Texts(MsgSeverity::kWarning))
+    EXPECT_EQ(std::string::npos, w.find("Discarding")) << w;
+  // The array declared in the block takes the MSS rows.
+  const ArrayInst* taps = nullptr;
+  for (const auto* d : model->GetPsfCompSeqRef(Mss::DRIVERS))
+    if (auto* a = static_cast<const DrvInst*>(d)->GetPropertyByName(2, "taps"))
+      taps = static_cast<const ArrayInst*>(a);
+  ASSERT_NE(nullptr, taps);
+  ASSERT_EQ(2u, taps->GetRowCount());
+  const auto* row = static_cast<const Element*>(taps->GetPropSeqRef(ArrayInst::ELEMENTS)[1]);
+  EXPECT_EQ("4", row->GetPropSeqRef(Element::PARAMETERS).at(0)->GetValueStr());
+}
+
+TEST_F(HonestCountTest, BadArrayCellIsReportedAtTheMssLine) {
+  AddDriver("repo", "drivers", "uart", "1.00.a",
+            "OPTION supported_peripherals = (uart);\n"
+            "PARAM name = baud, type = int, default = 1, range = (1, 2);\n"
+            "BEGIN ARRAY ports\n PARAM name = pin, type = int, default = 1, range = (1, 2);\n"
+            "END ARRAY\n");
+  EXPECT_EQ(2, BuildFile(kCpu0 + kOs0 +
+                         "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = 1.00.a\n"
+                         " PARAMETER HW_INSTANCE = uart_0\n PARAMETER baud = 5\n"
+                         " PARAMETER ports = ((5))\nEND\n"));
+  const auto errs = msgs.Texts(MsgSeverity::kError);
+  ASSERT_EQ(2u, errs.size()) << ::testing::PrintToString(Said());
+  EXPECT_EQ(At(13, "Invalid Value 5  specified for PARAMETER baud!\n"), errs[0]);
+  EXPECT_EQ(At(14, "Invalid Value 5  specified for PARAMETER pin!\n"), errs[1]);
 }
 
 }  // namespace
