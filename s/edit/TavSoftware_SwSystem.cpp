@@ -189,7 +189,8 @@ int SwSystem::CreateMssFromTemplate(const char* procInst, const char* templateFi
 int SwSystem::ParseMss(const char* fileName) {
   Mss* mss = imp_->mss.get();
   int bits = 0;
-  if (!fileName || SwRTUtil::Parse(fileName, mss, imp_->hw) != 0) bits |= 1;
+  // The reader's own checks only: the hardware is checked once, by CheckMss.
+  if (!fileName || SwRTUtil::Parse(fileName, mss) != 0) bits |= 1;
   const int check = SwRTUtil::CheckMss(mss, imp_->man, imp_->hw);
   if (check != 0) bits |= 2;
   if (SwRTUtil::AssignSwCore(mss, imp_->man) + check != 0) bits |= 4;
@@ -210,7 +211,6 @@ void SwSystem::DeleteComponents() {
   imp_->comps.clear();
 }
 
-void SwSystem::BuildComponents() { UpdateComponentLinks(); }
 
 namespace {
 
@@ -250,6 +250,23 @@ struct InstanceIndex {
 };
 
 }  // namespace
+
+// One new component for every hardware instance the Mss serves, appended to
+// the list: a caller that fills the session twice without ClearInfo gets
+// both sets, as the list was meant to grow.
+void SwSystem::BuildComponents() {
+  if (!imp_->hw) return;
+  const InstanceIndex index(imp_->mss.get());
+  for (const std::string& name : imp_->hw->GetAllInstNames()) {
+    DrvInst* inst = index.Driver(name);
+    if (!inst) continue;
+    auto* comp = new SwComponent(name, inst);
+    comp->SetOwner(this);
+    if (SwComponentUtil::GetIpType(imp_->hw, comp) == SwComponent::PROCESSOR)
+      comp->SetBaseNodePtr(SwComponent::OS, index.Os(name));
+    imp_->comps.push_back(comp);
+  }
+}
 
 int SwSystem::UpdateComponentLinks() {
   const InstanceIndex index(imp_->mss.get());

@@ -5,6 +5,7 @@
 
 #include "EditFixture.h"
 #include "HwDbFile.h"
+#include "Mdd.h"
 #include "Mss.h"
 #include "Param.h"
 #include "SwComponent.h"
@@ -149,6 +150,68 @@ TEST_F(SwSystemTest, ParseEditAndNoDanglingComponent) {
   EXPECT_EQ(0, s->DeleteParamInMss(d, 1, "baud"));
   EXPECT_EQ(1, s->DeleteParamInMss(d, 1, "baud"));
   EXPECT_EQ(-1, s->SetParamInMss(nullptr, 1, "x", "y"));
+}
+
+TEST_F(SwSystemTest, ComponentListGrowsOnCreateAndIsRebuiltOnParse) {
+  auto s = Session();
+  ASSERT_EQ(0, s->CreateMss("cpu_0", "standalone", "*"));
+  ASSERT_EQ(4u, s->GetSwComponentSeqRef().size());
+  // A second create appends a second set; the first still points into the Mss.
+  ASSERT_EQ(0, s->CreateMss("cpu_0", "standalone", "*"));
+  ASSERT_EQ(8u, s->GetSwComponentSeqRef().size());
+  const auto& comps = s->GetSwComponentSeqRef();
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(comps[i]->GetHwInstName(), comps[i + 4]->GetHwInstName());
+    EXPECT_EQ(comps[i]->GetBaseNodePtr(SwComponent::DRIVER), comps[i + 4]->GetBaseNodePtr(SwComponent::DRIVER));
+  }
+  std::vector<SwComponent*> procs;
+  EXPECT_EQ(2, s->GetSwComponentSeqByIpType(SwSystem::PROCESSORS, procs));
+  dir.Write("tmpl.mss", "BEGIN OS\n PARAMETER OS_NAME = standalone\n PARAMETER OS_VER = 2.00.a\nEND\n");
+  ASSERT_EQ(0, s->CreateMssFromTemplate("cpu_0", (dir / "tmpl.mss").c_str()));
+  EXPECT_EQ(12u, s->GetSwComponentSeqRef().size());
+
+  // ParseMss empties the list first.
+  const std::string path = dir / "sys.mss";
+  ASSERT_EQ(0, s->WriteMss(path.c_str()));
+  s->ClearInfo();
+  msgs.Clear();
+  EXPECT_EQ(0, s->ParseMss(path.c_str())) << ::testing::PrintToString(Said());
+  EXPECT_EQ(4u, s->GetSwComponentSeqRef().size());
+  // Read again without ClearInfo: the Mss holds every instance twice (and
+  // says so), the list holds one component per hardware instance.
+  EXPECT_NE(0, s->ParseMss(path.c_str()));
+  EXPECT_EQ(4u, s->GetSwComponentSeqRef().size());
+}
+
+TEST_F(SwSystemTest, ParseMssChecksTheHardwareOnce) {
+  dir.Write("sys.mss",
+            "PARAMETER VERSION = 2.2.0\n"
+            "BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = cpu\n PARAMETER DRIVER_VER = 1.00.a\n"
+            " PARAMETER HW_INSTANCE = cpu_0\nEND\n"
+            "BEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n PARAMETER DRIVER_VER = 1.00.a\n"
+            " PARAMETER HW_INSTANCE = uart_9\nEND\n");
+  auto s = Session();
+  msgs.Clear();
+  // The reader is clean; the checks (2) and their sum with the binding (4) are not.
+  EXPECT_EQ(6, s->ParseMss((dir / "sys.mss").c_str()));
+  const auto errors = msgs.Texts(MsgSeverity::kError);
+  ASSERT_EQ(1u, errors.size()) << ::testing::PrintToString(errors);
+  EXPECT_NE(std::string::npos, errors[0].find("uart_9")) << errors[0];
+}
+
+TEST_F(SwSystemTest, ChangingAVersionSwitchesTheDefinition) {
+  auto s = Session();
+  ASSERT_EQ(0, s->CreateMss("cpu_0", "standalone", "*"));
+  SwComponent* uart = s->GetSwComponentByHwInstName("uart_0");
+  ASSERT_NE(nullptr, uart);
+  auto* before = static_cast<const Mdd*>(uart->GetBaseNodePtr(SwComponent::DEFINITION));
+  ASSERT_NE(nullptr, before);
+  EXPECT_NE(nullptr, before->GetPropertyByName(Mdd::PARAMETERS, "label"));
+  ASSERT_TRUE(s->ChangeComponentVersion("uart", "1.00.a"));
+  auto* after = static_cast<const Mdd*>(uart->GetBaseNodePtr(SwComponent::DEFINITION));
+  ASSERT_NE(nullptr, after);
+  EXPECT_NE(before, after);
+  EXPECT_EQ(nullptr, after->GetPropertyByName(Mdd::PARAMETERS, "label"));
 }
 
 TEST_F(SwSystemTest, WriteMssIfChangedInAllThreeCases) {
