@@ -200,7 +200,6 @@ int ProcessorHandle(SwTclIf* self, TavTclHwDb::HwTclIf* hw, Tcl_Interp* interp, 
                    " Unknown for string specified with processor handle to get ipinst Handle \n");
     return SwTclIf::MdtTclSwGetIpInstHandle(self, interp, objc, objv);
   }
-  if (objc == 5) return Error(objc, objv, interp, "Invalid number of parameters specified\n");
   if (Eq(type, "DRIVER") || Eq(type, "LIBRARY") || Eq(type, "OS") || Eq(type, "IPINST")) {
     // Only the runtime model's processors have these; a plain processor
     // instance answers with nothing.

@@ -20,12 +20,15 @@ const char* kHw = R"({ "format": 1, "instances": [
     "addressable": ["uart_1", "uart_0"] },
   { "name": "uart_0", "type": "uart", "version": "1.00.a", "class": "PERIPHERAL",
     "parameters": { "C_BASEADDR": "0x100", "C_BAUD": 9600 } },
-  { "name": "uart_1", "type": "uart", "version": "1.00.a", "class": "PERIPHERAL" } ] })";
+  { "name": "uart_1", "type": "uart", "version": "1.00.a", "class": "PERIPHERAL",
+    "parameters": { "C_NOTE": "" } } ] })";
 
 class TclTest : public tavtest::RuntimeTest {
  protected:
   void SetUp() override {
-    AddDriver("repo", "drivers", "cpu", "1.00.a", "OPTION supported_peripherals = (cpu);\n");
+    AddDriver("repo", "drivers", "cpu", "1.00.a",
+              "OPTION supported_peripherals = (cpu);\n"
+              "BEGIN ARRAY vectors\nPROPERTY size = 1;\nPARAM name = irq, default = 3;\nEND ARRAY\n");
     AddDriver("repo", "drivers", "uart", "1.00.a",
               "OPTION supported_peripherals = (uart);\nPARAM name = BAUD, default = 9600, desc = \"Speed\";\n"
               "PARAM name = PARITY, default = none;\n"
@@ -129,6 +132,18 @@ TEST_F(TclTest, ProcessorRulesForInstancesAndIpLists) {
        "error:  An invalid handle was provided\n"},
   };
   for (const auto& [script, expected] : cases) EXPECT_EQ(expected, Eval(script)) << script;
+  // A fifth word means something only after DRIVER and IPINST; elsewhere the
+  // lookup runs as with four.
+  const std::pair<std::string, std::string> five[] = {
+      {"tget_value [tget_handle $p OS x extra] name", "ok: standalone"},
+      {"tget_value [tget_handle $p LIBRARY fs extra] name", "ok: fs"},
+      {"tget_value [tget_handle $p PARAMETER DRIVER_NAME extra]", "ok: cpu"},
+      {"tget_handle $p nonsense x extra", "error: Unknown property type specified with Processor handle\n"},
+  };
+  for (const auto& [script, expected] : five) EXPECT_EQ(expected, Eval(script)) << script;
+  EXPECT_EQ("ok: vectors", Names("tget_handle $p ARRAY *"));
+  EXPECT_EQ("ok: 3", Eval("tget_value [lindex [tget_handle [tget_handle $p ARRAY vectors] ELEMENTS *] 0] "
+                          "PARAMETER irq"));
   // The instances a driver serves come sorted.
   EXPECT_EQ("ok: uart_0 uart_1", Names("tget_value [tget_handle $p DRIVER uart] iplist"));
   EXPECT_EQ("ok: cpu_0", Names("tget_value $p iplist"));
@@ -154,6 +169,11 @@ TEST_F(TclTest, HardwareHandles) {
   };
   for (const auto& [script, expected] : cases) EXPECT_EQ(expected, Eval(script)) << script;
   EXPECT_EQ("ok: C_BASEADDR C_BAUD", Names("tget_handle $u0 PARAMETER *"));
+  // A parameter with an empty value is still there to be asked.
+  Eval("set u1 [lindex [tget_handle $u ADDRESSABLE *] 0]");
+  EXPECT_EQ("ok: C_NOTE", Names("tget_handle $u1 PARAMETER *"));
+  EXPECT_EQ("ok: C_NOTE", Eval("tget_value [tget_handle $u1 PARAMETER C_NOTE] name"));
+  EXPECT_EQ("ok: ", Eval("tget_value $u1 PARAMETER C_NOTE"));
   EXPECT_EQ("ok: uart_1 uart_0", Names("tget_handle $u ADDRESSABLE *"));
 }
 
