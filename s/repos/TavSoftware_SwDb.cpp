@@ -19,20 +19,17 @@ struct SwDbImp {
 
 namespace {
 
-String AnyVersion(const String& version) { return version == "*" ? String() : version; }
-
 const Mld* LibraryMld(SwReposMan* man, const String& name, const String& version) {
   if (!man) return nullptr;
   return dynamic_cast<const Mld*>(SwRepos::GetCoreByName(man->GetSwReposSeqRef(), SwRepos::LIBRARY,
-                                                         name, AnyVersion(version), 0));
+                                                         name, version, 0));
 }
 
 const Mld* MldOf(SwCore* core) { return dynamic_cast<const Mld*>(core->GetPsfFileObj(SwCore::MLD)); }
 
 String Desc(const std::vector<SwCore*>& cores, const String& name, const String& version) {
-  const String v = AnyVersion(version);
   for (SwCore* core : cores)
-    if (Eq(core->GetName(), name) && (v.empty() || Eq(core->GetVersion(), v))) {
+    if (Eq(core->GetName(), name) && (version.empty() || Eq(core->GetVersion(), version))) {
       const Mld* mld = MldOf(core);
       return mld ? mld->GetPropertyValueStr(Mld::OPTIONS, "DESC") : String();
     }
@@ -73,7 +70,7 @@ SwDb& SwDb::operator=(const SwDb& other) {
 SwDb::~SwDb() = default;
 
 String SwDb::GetSwCoreDir(const String& name, const String& version) const {
-  SwCore* core = imp_->man ? imp_->man->GetCoreByName(name, AnyVersion(version)) : nullptr;
+  SwCore* core = imp_->man ? imp_->man->GetCoreByName(name, version) : nullptr;
   return core ? core->GetCoreDir().GetAbsolutePath().GetFullName() : String();
 }
 

@@ -16,7 +16,15 @@ TEST_F(SwDbTest, QueriesAndSeparators) {
   SwDb copy(*db);
   EXPECT_EQ(Repo("repo") + "/drivers/uart_v1_00_a/data", copy.GetSwCoreDir("UART", "1.00.a"));
   EXPECT_EQ("-DFS", db->GetSwCoreAppCompilerFlags("fs", "1.00.a"));
-  EXPECT_EQ("-ltiny", db->GetSwCoreAppLinkerFlags("tiny", "*"));
+  EXPECT_EQ("-ltiny", db->GetSwCoreAppLinkerFlags("tiny", "1.00.a"));
+  EXPECT_EQ("-ltiny", db->GetSwCoreAppLinkerFlags("tiny", ""));
+  // A version is compared as written: "*" names no version.
+  EXPECT_EQ("", db->GetSwCoreDir("uart", "*"));
+  EXPECT_EQ("", db->GetSwCoreAppCompilerFlags("fs", "*"));
+  EXPECT_EQ("", db->GetSwCoreAppLinkerFlags("tiny", "*"));
+  EXPECT_EQ("", db->GetSwCoreArraySpec("fs", "*", "mounts"));
+  EXPECT_EQ("", db->GetOsDesc("standalone", "*"));
+  EXPECT_EQ("", db->GetLibDesc("fs", "*"));
   EXPECT_EQ("c1,int,Count:c2,string,:", db->GetSwCoreArraySpec("fs", "1.00.a", "mounts"));
   EXPECT_EQ("", db->GetSwCoreArraySpec("fs", "1.00.a", "MOUNTS"));  // array names keep case
   EXPECT_EQ("Bare metal", db->GetOsDesc("standalone", ""));
