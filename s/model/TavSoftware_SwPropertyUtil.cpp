@@ -56,11 +56,20 @@ void SwPropertyUtil::PrintArrayInst(const ArrayInst* arrayInst, const String& /*
   if (flat && !rows.empty() &&
       rows.front()->GetPropSeqRef(Element::PARAMETERS).front()->GetValueStr().starts_with("("))
     flat = false;
+  // A last row of one value goes bare, as in ((1,2),3): the reader takes
+  // what follows the last ")" as one row. Anywhere else a bare value would
+  // run into the next row, and an empty one would lose its cell.
+  auto bareLast = [&](const Element* element) {
+    const auto& cells = element->GetPropSeqRef(Element::PARAMETERS);
+    if (flat || element != rows.back() || rows.size() < 2 || cells.size() != 1) return false;
+    const String& v = cells.front()->GetValueStr();
+    return !v.empty() && !v.starts_with("(") && !v.starts_with(" ");
+  };
   bool first = true;
   for (const auto* element : rows) {
     if (!first) line += ',';
     first = false;
-    if (flat) {
+    if (flat || bareLast(element)) {
       AppendElementValues(*element, line);
     } else {
       line += '(';

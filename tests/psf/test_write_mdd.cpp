@@ -141,14 +141,46 @@ TEST(SwPropertyUtilPrint, ArrayAndInterfaceEdgeCases) {
   auto* single = new Element();
   single->AddProperty(Element::PARAMETERS, Named<Param>("a", "3"));
   mixed.AddProperty(ArrayInst::ELEMENTS, single);
-  // Rows of other lengths keep every row in parentheses, and an empty last
-  // value keeps its own comma, so the text reads back into the same rows.
-  EXPECT_EQ("# rows\n PARAMETER Mixed = ((),(1,,),(3))\n",
+  // Rows of other lengths keep their parentheses, but for a last row of one
+  // value; an empty last value keeps its own comma, so the text reads back
+  // into the same rows.
+  EXPECT_EQ("# rows\n PARAMETER Mixed = ((),(1,,),3)\n",
             Print([&](auto* w) { SwPropertyUtil::PrintArrayInst(&mixed, "", w); }));
   ArrayInst back;
   back.SetMdtValuePtr(new MdtBase::StrVal());
-  back.SetValueStr("((),(1,,),(3))");
+  back.SetValueStr("((),(1,,),3)");
   EXPECT_EQ("()(1,)(3)", tavtest::ArrayRows(back));
+
+  // Which single rows go bare, and that each text reads back as written.
+  const std::pair<std::vector<std::vector<std::string>>, std::string> layouts[] = {
+      {{{"1", "2"}, {"3"}}, "((1,2),3)"},
+      {{{"1", "2"}, {"3"}, {"4"}}, "((1,2),(3),4)"},
+      {{{"3"}, {"1", "2"}}, "((3),(1,2))"},
+      {{{"1", "2"}, {""}}, "((1,2),(,))"},
+      {{{"1", "2"}, {"(x"}}, "((1,2),( (x))"},
+      {{{"1"}, {"2"}}, "(1,2)"},
+  };
+  for (const auto& [cells, text] : layouts) {
+    ArrayInst a;
+    a.SetName("a");
+    std::string rows;
+    for (const auto& r : cells) {
+      auto* e = new Element();
+      rows += "(";
+      for (size_t i = 0; i < r.size(); ++i) {
+        e->AddProperty(Element::PARAMETERS, Named<Param>(("c" + std::to_string(i)).c_str(), r[i].c_str()));
+        rows += (i ? "," : "") + r[i];
+      }
+      rows += ")";
+      a.AddProperty(ArrayInst::ELEMENTS, e);
+    }
+    EXPECT_EQ(" PARAMETER a = " + text + "\n",
+              Print([&](auto* w) { SwPropertyUtil::PrintArrayInst(&a, "", w); }));
+    ArrayInst read;
+    read.SetMdtValuePtr(new MdtBase::StrVal());
+    read.SetValueStr(text);
+    EXPECT_EQ(rows, tavtest::ArrayRows(read)) << text;
+  }
 
   ArrayInst empty;
   empty.SetName("e");
