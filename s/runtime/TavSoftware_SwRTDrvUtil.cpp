@@ -61,16 +61,25 @@ std::vector<SwCore*> AllCores(SwReposMan& man) {
 }
 
 // Hardware instances whose type (and version) fit one of `patterns`, in
-// pattern order, each once; see GetCoreListByIPName for the candidates.
+// pattern order; see GetCoreListByIPName for the candidates. An instance
+// that fits two patterns is one candidate, not two: the lists feed an
+// editor's choices and the search for a free instance, where a repeat is
+// only noise. Names are compared ignoring case, through a set, so that
+// thousands of instances stay linear.
 void InstancesFitting(const std::vector<String>& patterns, const SwRTUtil::HwDbPtr& hw,
                       std::vector<String>& out, const String& procName) {
   if (!hw) return;
   auto fits = [&](const String& inst, const String& pattern) {
     return SwRTUtil::CheckMatch(hw->GetIpType(inst), hw->GetIpVersion(inst), pattern);
   };
+  auto key = [](const String& name) {
+    String k = name;
+    return std::string(k.MakeLower());
+  };
+  std::unordered_set<std::string> listed;
+  for (const String& o : out) listed.insert(key(o));
   auto add = [&](const String& inst) {
-    if (std::none_of(out.begin(), out.end(), [&](const String& o) { return Eq(o, inst); }))
-      out.push_back(inst);
+    if (listed.insert(key(inst)).second) out.push_back(inst);
   };
   for (const String& pattern : patterns) {
     std::vector<std::string> candidates;

@@ -9,6 +9,7 @@
 #include "FakeHwDb.h"
 #include "LibInst.h"
 #include "Mdd.h"
+#include "MddUtil.h"
 #include "Mld.h"
 #include "Mss.h"
 #include "Param.h"
@@ -234,6 +235,16 @@ TEST_F(SwRTQueryTest, HardwareInstancesForAParameter) {
   EXPECT_EQ(Names{"uart_0"}, Strings(out));
   auto* generic = dynamic_cast<Mdd*>(Core("generic", "1.00.a")->GetPsfFileObj(SwCore::MDD));
   EXPECT_EQ(-1, SwRTUtil::GetCoreListForDrv(generic, hw, out, ""));
+  // A driver whose supported types overlap lists each instance once, also
+  // against what the list already held.
+  dir.Write("twice.mdd", tavtest::MddText("twice", "OPTION supported_peripherals = "
+                                                   "(uartlite uartlite_v1_00_a gpio UARTLITE);\n"));
+  int status = 0;
+  std::unique_ptr<Mdd> twice(MddUtil::Parse(dir / "twice.mdd", status));
+  ASSERT_EQ(0, status);
+  out = {"UART_1"};
+  EXPECT_EQ(0, SwRTUtil::GetCoreListForDrv(twice.get(), hw, out, ""));
+  EXPECT_EQ((Names{"UART_1", "uart_0", "gpio_0"}), Strings(out));
 
   // Only the 1.00.b driver offers stdin.
   ReadMss("BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = tavcpu\n PARAMETER HW_INSTANCE = cpu_0\nEND\n"
