@@ -1,4 +1,5 @@
 // tavsw build, check and tcl on the demo system and on broken inputs.
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "CliRun.h"
@@ -26,11 +27,54 @@ class CliModelTest : public tavtest::ScratchTest {
 TEST_F(CliModelTest, BuildShowsTheDemoPerProcessor) {
   auto r = RunTavsw({"build", kMss, "--hw", kHw, "--repo", kRepo});
   EXPECT_EQ(0, r.status) << r.err;
-  for (const char* line : {"processor cpu_0: driver tavcpu 1.00.a, os standalone 2.00.a\n",
-                           "  libraries: tavfs 1.00.a\n",
-                           "  driver tavuart 1.00.a serves uart_0, uart_1\n",
-                           "    C_BAUDRATE = 115200 (mss)\n", "    one_shot_delay = 1000 (default)\n"})
-    EXPECT_TRUE(Contains(r.out, line)) << line << r.out;
+  EXPECT_EQ("", r.err);
+  for (const char* part : {
+           "processor cpu_0: driver tavcpu 1.00.a, os standalone 2.00.a\n"
+           "  libraries: tavfs 1.00.a\n",
+           // The processor's, the OS's and the library's parameters.
+           "  processor driver tavcpu 1.00.a\n    DRIVER_NAME = tavcpu (mss)\n"
+           "    compiler = tav32-gcc (mss)\n    archiver = tav32-ar (default)\n",
+           "  os standalone 2.00.a\n    OS_NAME = standalone (mss)\n    stdin = uart_0 (mss)\n",
+           "  library tavfs 1.00.a\n    LIBRARY_NAME = tavfs (mss)\n    fs_medium = 1 (mss)\n",
+           "    ramdisk_size = 32768 (mss)\n",
+           // One driver for two serial ports: both instances.
+           "  driver tavuart 1.00.a serves uart_0, uart_1\n    DRIVER_NAME = tavuart (mss)\n"
+           "    C_BAUDRATE = 115200 (mss)\n    C_PARITY = 0 (default)\n"
+           "    DRIVER_VER = 1.00.a (mss)\n    HW_INSTANCE = uart_0 (mss)\n"
+           "    HW_INSTANCE = uart_1 (mss)\n  driver tavgpio",
+           // An array, with the rows the definition filled in.
+           "    ARRAY pin_map = ((0, out), (1, out), (0, in), (0, in))\n",
+           "    one_shot_delay = 1000 (default)\n"})
+    EXPECT_TRUE(Contains(r.out, part)) << part << r.out;
+  // The hardware's parameters are the hardware's: the software model
+  // shows no default of its own for them.
+  EXPECT_FALSE(Contains(r.out, "C_BASEADDR")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "C_FAMILY")) << r.out;
+}
+
+// A value the build reset or dropped shows what the MSS said; a value it
+// took from the MSS does not repeat it.
+TEST_F(CliModelTest, BuildShowsTheMssValueOnlyWhereTheValueUsedDiffers) {
+  const std::string mss = dir.Write(
+      "reset.mss",
+      "BEGIN PROCESSOR\n PARAMETER DRIVER_NAME = tavcpu\n PARAMETER DRIVER_VER = 1.00.a\n"
+      " PARAMETER HW_INSTANCE = cpu_0\nEND\n"
+      "BEGIN LIBRARY\n PARAMETER LIBRARY_NAME = tavfs\n PARAMETER LIBRARY_VER = 1.00.a\n"
+      " PARAMETER PROC_INSTANCE = cpu_0\n PARAMETER fs_medium = 1\n PARAMETER flash_base = 0x100\nEND\n");
+  auto r = RunTavsw({"build", mss, "--hw", kHw, "--repo", kRepo, "--json"});
+  EXPECT_EQ(0, r.status) << r.out;
+  const auto doc = nlohmann::json::parse(r.out);
+  std::map<std::string, nlohmann::json> params;
+  for (const auto& p : doc["processors"].at(0)["libraries"].at(0)["parameters"])
+    params[p["name"]] = p;
+  EXPECT_EQ((nlohmann::json{{"name", "fs_medium"}, {"value", "1"}, {"source", "mss"}}),
+            params["fs_medium"]);
+  EXPECT_EQ((nlohmann::json{{"name", "flash_base"}, {"value", "0x0"}, {"source", "default"},
+                            {"mss_value", "0x100"}}),
+            params["flash_base"]);
+  r = RunTavsw({"build", mss, "--hw", kHw, "--repo", kRepo});
+  EXPECT_TRUE(Contains(r.out, "    fs_medium = 1 (mss)\n    read_only")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "    flash_base = 0x0 (default, MSS said 0x100)\n")) << r.out;
 }
 
 TEST_F(CliModelTest, BuildJsonIsOneDocumentOfTheDocumentedShape) {
@@ -54,8 +98,7 @@ TEST_F(CliModelTest, BuildJsonIsOneDocumentOfTheDocumentedShape) {
   bool sawMss = false;
   for (const auto& p : uart["parameters"])
     if (p["name"] == "C_BAUDRATE") {
-      EXPECT_EQ("mss", p["source"]);
-      EXPECT_EQ("115200", p["mss_value"]);
+      EXPECT_EQ((nlohmann::json{{"name", "C_BAUDRATE"}, {"value", "115200"}, {"source", "mss"}}), p);
       sawMss = true;
     }
   EXPECT_TRUE(sawMss);
@@ -70,9 +113,13 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
   EXPECT_EQ(1, doc["errors"]);
   EXPECT_EQ(nlohmann::json::array(), doc["processors"]);
   EXPECT_EQ(1u, doc["model"]["processors"].size());
-  EXPECT_EQ("error", doc["diagnostics"].at(0)["severity"]);
-  EXPECT_EQ(broken + " line 5 - Cannot find MDD file tavuart_v2_1_0.mdd for the driver tavuart 9.00.a",
-            doc["diagnostics"].at(0)["text"]);
+  // The text as the library wrote it, and where it points.
+  EXPECT_EQ((nlohmann::json{{"severity", "error"},
+                            {"text", broken + " line 5 - Cannot find MDD file tavuart_v2_1_0.mdd "
+                                              "for the driver tavuart 9.00.a"},
+                            {"file", broken},
+                            {"line", 5}}),
+            doc["diagnostics"].at(0));
 
   r = RunTavsw({"build", broken, "--hw", kHw, "--repo", kRepo});
   EXPECT_EQ(1, r.status);
@@ -95,10 +142,13 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
     int status;
     std::string err;
   } cases[] = {
-      {{"build", kMss, "--hw", dir / "none.json"}, 2, "Cannot open hardware description"},
-      {{"build", kMss, "--hw", bad}, 2, bad + " - format: expected 1"},
+      // A hardware description that cannot be used is an input error.
+      {{"build", kMss, "--hw", dir / "none.json"}, 1, "Cannot open hardware description"},
+      {{"build", kMss, "--hw", bad}, 1, bad + " - format: expected 1"},
       {{"build", kMss}, 2, "--hw is required"},
-      {{"check", kMss, "--hw", bad}, 2, "format: expected 1"},
+      {{"check", kMss, "--hw", bad}, 1, "format: expected 1"},
+      {{"check", kMss, "--hw", dir / "none.json"}, 1, "Cannot open hardware description"},
+      {{"tcl", dir.Write("t.tcl", ""), kMss, "--hw", bad}, 1, "format: expected 1"},
       {{"build", kMss, "--hw", kHw, "--proc", "uart_0"}, 1, "no processor instance 'uart_0' in the hardware"},
       {{"build", dir / "none.mss", "--hw", kHw}, 1, "Cannot open file \"" + dir / "none.mss" + "\" for reading"},
       {{"tcl", kMss, "--hw", kHw}, 2, "a script and an MSS file are needed"},
@@ -108,6 +158,14 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
     EXPECT_EQ(c.status, res.status) << c.args[0];
     EXPECT_TRUE(Contains(res.err, c.err)) << res.err;
   }
+  // With --json the document still comes, saying why there is no model.
+  r = RunTavsw({"build", kMss, "--hw", bad, "--json"});
+  EXPECT_EQ(1, r.status);
+  EXPECT_EQ("", r.err);
+  doc = nlohmann::json::parse(r.out);
+  EXPECT_EQ(1, doc["errors"]);
+  EXPECT_EQ(bad, doc["diagnostics"].at(0)["file"]);
+  EXPECT_EQ(nlohmann::json::array(), doc["processors"]);
 }
 
 TEST_F(CliModelTest, CheckWithAndWithoutHardware) {
@@ -120,6 +178,22 @@ TEST_F(CliModelTest, CheckWithAndWithoutHardware) {
   EXPECT_EQ(1, doc["errors"]);
   EXPECT_EQ(dir / "broken.mss" + " line 5 - Cannot find MDD for the driver tavuart 9.00.a",
             doc["diagnostics"].at(0)["text"]);
+}
+
+// The count check gives is the count of the errors it printed.
+TEST_F(CliModelTest, CheckCountsTheErrorsItShows) {
+  const std::string none = dir / "nothere.mss";
+  auto r = RunTavsw({"check", none, "--repo", kRepo});
+  EXPECT_EQ(1, r.status);
+  EXPECT_EQ("ERROR: Cannot open file \"" + none + "\" for reading\n", r.err);
+  EXPECT_EQ(none + ": 1 error(s)\n", r.out);
+  r = RunTavsw({"check", none, "--repo", kRepo, "--json"});
+  EXPECT_EQ(1, r.status);
+  auto doc = nlohmann::json::parse(r.out);
+  EXPECT_EQ(1, doc["errors"]);
+  EXPECT_EQ(1u, doc["diagnostics"].size());
+  EXPECT_EQ(none, doc["diagnostics"].at(0)["file"]);
+  EXPECT_EQ(nullptr, doc["diagnostics"].at(0)["line"]);
 }
 
 // Leaving the model for the exit must not change a word of what is said.

@@ -67,7 +67,7 @@ TEST_F(CliParse, UsageErrorsExitTwo) {
     std::vector<std::string> args;
     const char* errPart;
   } cases[] = {
-      {{}, "subcommand"},
+      {{}, "no command given"},
       {{"parse"}, "files"},
       {{"frobnicate"}, ""},
       {{"parse", "--bogus", good}, "bogus"},

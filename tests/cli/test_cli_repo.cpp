@@ -1,5 +1,4 @@
 // tavsw repo list and repo find over repositories made in the scratch dir.
-#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "../repos/RepoFixture.h"
@@ -9,28 +8,7 @@ namespace {
 
 using tavtest::Contains;
 using tavtest::RunTavsw;
-
-// Sets QUARLY_VEK for one test and restores what was there.
-class ScopedInstallRoot {
- public:
-  explicit ScopedInstallRoot(const std::string& root) {
-    if (const char* v = std::getenv("QUARLY_VEK")) saved_ = v, had_ = true;
-    if (root.empty())
-      ::unsetenv("QUARLY_VEK");
-    else
-      ::setenv("QUARLY_VEK", root.c_str(), 1);
-  }
-  ~ScopedInstallRoot() {
-    if (had_)
-      ::setenv("QUARLY_VEK", saved_.c_str(), 1);
-    else
-      ::unsetenv("QUARLY_VEK");
-  }
-
- private:
-  std::string saved_;
-  bool had_ = false;
-};
+using tavtest::ScopedInstallRoot;
 
 class CliRepo : public tavtest::RepoTest {};
 
@@ -95,9 +73,10 @@ TEST_F(CliRepo, InstalledRepositoriesComeFromTheInstallRoot) {
   r = RunTavsw({"repo", "find", "tavintc", "--repo", Repo("mine")});
   EXPECT_TRUE(Contains(r.out, "found: tavintc 1.00.b driver " + Repo("mine"))) << r.out;
 
+  // No repository at all: a list of nothing would pass for an empty one.
   ScopedInstallRoot bogus(dir / "missing");
   r = RunTavsw({"repo", "list"});
-  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(r.err,
             "tavsw: no repository to search (QUARLY_VEK names no installation and no --repo was "
@@ -124,7 +103,7 @@ TEST_F(CliRepo, RepositoryProblemsAndExitCodes) {
        0,
        "tavsw: " + dir / "empty" + ": holds no core\n"},
       {{"repo", "list"},
-       0,
+       1,
        "tavsw: no repository to search (QUARLY_VEK names no installation and no --repo was "
        "given)\n"},
       {{"repo", "find", "tavuart"},

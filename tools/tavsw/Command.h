@@ -5,6 +5,7 @@
 #define TAVSOFTWARE_TOOLS_COMMAND_H
 
 #include <CLI/CLI.hpp>
+#include <istream>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -28,6 +29,9 @@ struct Context {
   Diagnostics& diag;
   // The process ends when the command returns (see TavswMain).
   bool processEnds = false;
+  // What `tcl --interactive` reads, and whether a user types it.
+  std::istream& in;
+  bool inIsTerminal = false;
   // Keeps `held` alive until the process ends, when `processEnds`; lets it
   // go now otherwise. What is kept stays reachable, so no leak checker
   // reports it, and is never destroyed: destroying the model of a large
@@ -61,8 +65,11 @@ struct RepoOptions {
   std::vector<std::string> dirs;
   bool verbose = false;
   void Declare(CLI::App& app) {
+    // One directory per --repo: a repository never takes the next word.
     app.add_option("--repo", dirs,
-                   "Also search this repository (the first given is searched first)");
+                   "Also search this repository (the first given is searched first)")
+        ->type_name("DIR")
+        ->allow_extra_args(false);
     app.add_flag("-v,--verbose", verbose,
                  "Also list the directories the scan passed over, and why");
   }
@@ -80,9 +87,11 @@ struct RepoOptions {
   }
   // The manager, or null when a --repo names no directory (reported).
   // `scanned` is what an earlier Scan() made, if any; it is used when the
-  // directories still pass the checks.
+  // directories still pass the checks. No repository at all is a warning,
+  // or with `noneIsError` an error and null.
   std::unique_ptr<TavSoftware::SwReposMan> Make(
-      Context& ctx, std::unique_ptr<TavSoftware::SwReposMan> scanned = nullptr) const {
+      Context& ctx, std::unique_ptr<TavSoftware::SwReposMan> scanned = nullptr,
+      bool noneIsError = false) const {
     bool ok = true;
     for (const auto& d : dirs) {
       if (Port::File::isdir(d)) continue;
@@ -93,10 +102,12 @@ struct RepoOptions {
     if (!ok) return nullptr;
     auto man = scanned ? std::move(scanned) : Scan();
     if (!man) return nullptr;  // a directory went away since the check
-    if (man->GetSwReposSeqRef().empty())
-      ctx.diag.Tool(MsgSeverity::kWarning,
+    if (man->GetSwReposSeqRef().empty()) {
+      ctx.diag.Tool(noneIsError ? MsgSeverity::kError : MsgSeverity::kWarning,
                     "no repository to search (QUARLY_VEK names no installation and no --repo "
                     "was given)");
+      if (noneIsError) return nullptr;
+    }
     for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
       if (!repos->HasCores())
         ctx.diag.Tool(MsgSeverity::kWarning, "holds no core", repos->GetReposDir());

@@ -13,6 +13,7 @@
 #define TAVSOFTWARE_TOOLS_DIAGNOSTICS_H
 
 #include <iosfwd>
+#include <set>
 #include <string>
 
 #include "Port.h"
@@ -22,7 +23,9 @@ namespace tavsw {
 enum class DiagFormat { kText, kGcc, kJson };
 
 // A message taken apart: the "<file> line <n> - " prefix the readers put
-// before their text becomes `file` and `line`.
+// before their text (also after a component name, "<name> - <file> line
+// <n> - "), a "<file> - " prefix, or else a file the text names, becomes
+// `file` and `line`.
 struct Located {
   std::string file;  // empty when the message names none
   int line = 0;      // 0 when it names no line
@@ -43,8 +46,15 @@ class Diagnostics : public MsgSink {
   Diagnostics& operator=(const Diagnostics&) = delete;
 
   // A library message. Once `maxErrors` errors were shown (0: no limit),
-  // later messages are counted, not printed.
+  // later messages are counted, not printed. A message equal to one reported
+  // before (severity, file, line and text) since the last NewScope() is
+  // dropped: neither shown nor counted.
   void Report(const MsgRecord& msg) override;
+  // Forgets the messages seen so far: reading the next input may rightly
+  // say the same again.
+  void NewScope() { seen_.clear(); }
+  // What makes two messages the same for Report.
+  static std::string Key(const MsgRecord& msg);
   // A message of the tool itself about `file` (and `line`), or about none.
   void Tool(MsgSeverity severity, const std::string& text, const std::string& file = "",
             int line = 0);
@@ -64,6 +74,7 @@ class Diagnostics : public MsgSink {
   MsgSink* previous_;
   int errors_ = 0, warnings_ = 0, messages_ = 0;
   int shownErrors_ = 0, heldErrors_ = 0, heldOthers_ = 0;
+  std::set<std::string> seen_;
 };
 
 }  // namespace tavsw

@@ -32,9 +32,29 @@ std::pair<String, String> NameVersion(const std::string& text) {
   return {String(text.substr(0, colon)), String(text.substr(colon + 1))};
 }
 
+// The hardware description; null when it cannot be read (reported). Like
+// an MSS that cannot be read, that is an input with errors.
 boost::shared_ptr<TavHwDb::HwDbFile> ReadHw(const std::string& path) {
   int errors = 0;
   return TavHwDb::HwDbFile::Read(path, errors);
+}
+
+// True when `proc` is a processor instance of the hardware; else says what
+// it is instead.
+bool IsProcessor(Context& ctx, const TavHwDb::HwDbFile& hw, const std::string& hwFile,
+                 const std::string& proc) {
+  if (!hw.IsInstPresent(proc)) {
+    ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware",
+                  hwFile);
+    return false;
+  }
+  const std::string kind = hw.GetIpClass(proc);
+  if (Port::EqualsNoCase(kind, "PROCESSOR")) return true;
+  ctx.diag.Tool(MsgSeverity::kError,
+                "'" + proc + "' is no processor instance of the hardware (its class is " +
+                    (kind.empty() ? std::string("not given") : kind) + ")",
+                hwFile);
+  return false;
 }
 
 class NewCommand : public Command {
@@ -59,14 +79,10 @@ class NewCommand : public Command {
       return kTavswUsage;
     }
     auto hw = ReadHw(hw_);
-    if (!hw) return kTavswUsage;
+    if (!hw) return kTavswErrors;
     auto man = repos_.Make(ctx);
     if (!man) return kTavswErrors;
-    if (!hw->IsInstPresent(proc_)) {
-      ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc_ + "' in the hardware",
-                    hw_);
-      return kTavswErrors;
-    }
+    if (!IsProcessor(ctx, *hw, hw_, proc_)) return kTavswErrors;
     SwSystem system(hw, Port::FileName(out_).GetBase().c_str());
     system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
     int code;
@@ -138,23 +154,12 @@ class EditCommand : public Command {
         {"--del-lib", "NAME[:VERSION]: remove a library of the processor"},
         {"--rename", "OLD=NEW: rename a hardware instance wherever the MSS names it"}};
     for (const auto& [name, help] : actions) values_[name] = {};
-    for (const auto& [name, help] : actions) app.add_option(name, values_[name], help);
+    // Each action takes exactly one value: the MSS file after it is no
+    // second value.
+    for (const auto& [name, help] : actions)
+      app.add_option(name, values_[name], help)->allow_extra_args(false);
   }
   int Run(Context& ctx) override {
-    auto hw = ReadHw(hw_);
-    if (!hw) return kTavswUsage;
-    auto man = repos_.Make(ctx);
-    if (!man) return kTavswErrors;
-    SwSystem system(hw, Port::FileName(mss_).GetBase().c_str());
-    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
-    // A file the reader cannot read cleanly is never rewritten (text would
-    // be lost); problems the checks find (a hardware instance renamed away)
-    // are reported and may be what the actions mend.
-    if (ReaderErrors(mss_)) {
-      ctx.diag.Tool(MsgSeverity::kError, "has errors; nothing was changed", mss_);
-      return kTavswErrors;
-    }
-    system.ParseMss(mss_.c_str());
     // The actions in command-line order: the parse order of the options,
     // each option's values taken one after another.
     std::map<std::string, size_t> next;
@@ -167,6 +172,29 @@ class EditCommand : public Command {
       size_t& k = next[name];
       if (k < it->second.size()) actions.push_back({name, it->second[k++]});
     }
+    // An action written wrongly is a mistake of the command line, found
+    // before anything is read.
+    for (const Action& a : actions) {
+      const std::string why = Malformed(a);
+      if (!why.empty()) {
+        ctx.diag.Tool(MsgSeverity::kError, a.option + " " + a.value + ": " + why);
+        return kTavswUsage;
+      }
+    }
+    auto hw = ReadHw(hw_);
+    if (!hw) return kTavswErrors;
+    auto man = repos_.Make(ctx);
+    if (!man) return kTavswErrors;
+    SwSystem system(hw, Port::FileName(mss_).GetBase().c_str());
+    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
+    // A file the reader cannot read cleanly is never rewritten (text would
+    // be lost); problems the checks find (a hardware instance renamed away)
+    // are reported and may be what the actions mend.
+    if (ReaderErrors(mss_)) {
+      ctx.diag.Tool(MsgSeverity::kError, "has errors; nothing was changed", mss_);
+      return kTavswErrors;
+    }
+    system.ParseMss(mss_.c_str());
     bool refused = false;
     for (const Action& a : actions) {
       const std::string why = Apply(system, man.get(), a);
@@ -226,18 +254,35 @@ class EditCommand : public Command {
     return MssUtil::GetLibInstByNameVer(mss, name, "");
   }
 
-  // Applies one action; the reason when it is refused, else "".
+  // What is wrong with how an action is written; "" when nothing.
+  static std::string Malformed(const Action& a) {
+    const std::string& v = a.value;
+    const size_t eq = v.find('=');
+    if (a.option == "--set" || a.option == "--unset") {
+      if (a.option == "--set" && eq == std::string::npos) return "expected COMPONENT.PARAM=VALUE";
+      if (a.option == "--unset" && eq != std::string::npos) return "expected COMPONENT.PARAM";
+      const std::string target = v.substr(0, eq);
+      const size_t dot = target.rfind('.');
+      if (dot == std::string::npos || dot == 0 || dot + 1 == target.size())
+        return a.option == "--set" ? "expected COMPONENT.PARAM=VALUE" : "expected COMPONENT.PARAM";
+      return "";
+    }
+    if (a.option == "--driver" && (eq == std::string::npos || eq == 0 || eq + 1 == v.size()))
+      return "expected HWINST=NAME[:VERSION]";
+    if (a.option == "--rename" && (eq == std::string::npos || eq == 0 || eq + 1 == v.size()))
+      return "expected OLD=NEW";
+    if (v.empty()) return "a value is needed";
+    return "";
+  }
+
+  // Applies one well-formed action; the reason when it is refused, else "".
   std::string Apply(SwSystem& system, TavSoftware::SwReposMan* man, const Action& a) const {
     Mss* mss = system.GetMss();
     const std::string& v = a.value;
     if (a.option == "--set" || a.option == "--unset") {
       const size_t eq = v.find('=');
-      if ((a.option == "--set") != (eq != std::string::npos))
-        return a.option == "--set" ? "expected COMPONENT.PARAM=VALUE" : "expected COMPONENT.PARAM";
       const std::string target = v.substr(0, eq);
       const size_t dot = target.rfind('.');
-      if (dot == std::string::npos || dot == 0 || dot + 1 == target.size())
-        return "expected COMPONENT.PARAM";
       MdtBase::PsfComp* comp = Component(mss, target.substr(0, dot));
       if (!comp) return "no such component";
       const String param = target.substr(dot + 1);
@@ -247,7 +292,6 @@ class EditCommand : public Command {
     }
     if (a.option == "--driver") {
       const size_t eq = v.find('=');
-      if (eq == std::string::npos || eq == 0) return "expected HWINST=NAME[:VERSION]";
       auto [name, version] = NameVersion(v.substr(eq + 1));
       return system.SetDriver(v.substr(0, eq), name, version) >= 0 ? "" : "no such core";
     }
@@ -255,7 +299,6 @@ class EditCommand : public Command {
       return system.RemoveDriver(v) == 0 ? "" : "no such component";
     if (a.option == "--rename") {
       const size_t eq = v.find('=');
-      if (eq == std::string::npos || eq == 0 || eq + 1 == v.size()) return "expected OLD=NEW";
       return Rename(system, v.substr(0, eq), v.substr(eq + 1));
     }
     std::string why;
@@ -308,38 +351,77 @@ class EditCommand : public Command {
   std::map<std::string, std::vector<std::string>> values_;
 };
 
-// One query of the software database: its words, how many arguments, and
-// how its answer reads.
+// Which cores a query's NAME VERSION names.
+enum class CoreKind { kNone, kAny, kDefinition /* library or OS */ };
+
+// One query of the software database: its words, how many arguments, which
+// cores its first two arguments name (kNone: they name hardware), and what
+// an empty answer lacks.
 struct Query {
   const char* name;
   const char* usage;
   int args;
+  CoreKind core;
+  const char* lacking;
 };
 
 const Query kQueries[] = {
-    {"dir", "NAME VERSION: the core's data directory", 2},
-    {"cflags", "NAME VERSION: the library's or OS's compiler flags", 2},
-    {"ldflags", "NAME VERSION: the library's or OS's linker flags", 2},
-    {"array", "NAME VERSION ARRAY: the columns of an array of a library or OS", 3},
-    {"osdesc", "NAME VERSION: the description of an OS", 2},
-    {"libdesc", "NAME VERSION: the description of a library", 2},
-    {"oss", "PROCTYPE PROCVERSION: the OSs for a processor", 2},
-    {"bsps", "PROCTYPE PROCVERSION: the board-support packages for a processor", 2},
-    {"versions", "NAME: the versions of a core (--kind driver|library|os)", 1},
-    {"libs", "OSNAME OSVERSION: the libraries usable with an OS", 2},
-    {"drivers", "IPTYPE IPVERSION: the drivers for an IP", 2},
+    {"dir", "NAME VERSION: the core's data directory", 2, CoreKind::kAny, "no data directory"},
+    {"cflags", "NAME VERSION: the library's or OS's compiler flags", 2, CoreKind::kDefinition,
+     "no compiler flags"},
+    {"ldflags", "NAME VERSION: the library's or OS's linker flags", 2, CoreKind::kDefinition,
+     "no linker flags"},
+    {"array", "NAME VERSION ARRAY: the columns of an array of a library or OS", 3,
+     CoreKind::kDefinition, "no such array"},
+    {"osdesc", "NAME VERSION: the description of an OS", 2, CoreKind::kDefinition,
+     "no OS description"},
+    {"libdesc", "NAME VERSION: the description of a library", 2, CoreKind::kDefinition,
+     "no library description"},
+    {"oss", "PROCTYPE PROCVERSION: the OSs for a processor", 2, CoreKind::kNone,
+     "no OS for that processor"},
+    {"bsps", "PROCTYPE PROCVERSION: the board-support packages for a processor", 2,
+     CoreKind::kNone, "no board-support package for that processor"},
+    {"versions", "NAME: the versions of a core (--kind driver|library|os)", 1, CoreKind::kNone,
+     "no active version"},
+    {"libs", "OSNAME OSVERSION: the libraries usable with an OS", 2, CoreKind::kDefinition,
+     "no library usable with that OS"},
+    {"drivers", "IPTYPE IPVERSION: the drivers for an IP", 2, CoreKind::kNone,
+     "no driver for that IP"},
 };
+
+// The cores of the repositories named `name` that are of `kind`.
+std::vector<TavSoftware::SwCore*> CoresNamed(TavSoftware::SwReposMan& man, const String& name,
+                                             CoreKind kind) {
+  std::vector<TavSoftware::SwCore*> all, out;
+  man.GetSwCoreSeqRef(all);
+  for (TavSoftware::SwCore* c : all)
+    if (c->GetName().EqualsNoCase(name) &&
+        (kind != CoreKind::kDefinition || c->GetPsfKind() != 1))
+      out.push_back(c);
+  return out;
+}
+
+// The newest version (versions order byte-wise) of the cores named `name`;
+// "" when there is none.
+std::string NewestVersion(TavSoftware::SwReposMan& man, const String& name, CoreKind kind) {
+  std::string newest;
+  for (const TavSoftware::SwCore* c : CoresNamed(man, name, kind))
+    if (std::string(c->GetVersion()) > newest) newest = c->GetVersion();
+  return newest;
+}
 
 class QueryCommand : public Command {
  public:
   const char* Name() const override { return "query"; }
   const char* Help() const override {
     return "Ask the software database: dir, cflags, ldflags, array, osdesc, libdesc, oss, bsps, "
-           "versions, libs, drivers (exit 1 when the answer is empty)";
+           "versions, libs, drivers (exit 1, saying what was not found, when the answer is "
+           "empty); a VERSION of a core may be * for the newest version the repositories hold";
   }
   void Declare(CLI::App& app) override {
     std::string list;
     for (const Query& q : kQueries) list += std::string("\n  ") + q.name + " " + q.usage;
+    list += "\nVERSION (of NAME or OSNAME) may be * for the newest version the repositories hold.";
     app.add_option("query", what_, "The query:" + list)->required();
     app.add_option("args", args_, "The query's arguments");
     app.add_option("--kind", kind_, "For versions: driver (default), library or os")
@@ -361,6 +443,28 @@ class QueryCommand : public Command {
     }
     auto man = repos_.Make(ctx);
     if (!man) return kTavswErrors;
+    // The facade compares versions as written: "*" is made the newest
+    // version here, and a core that is not there is said so.
+    std::string subject = args_[0] + (q->args > 1 ? " " + args_[1] : "");
+    if (q->core != CoreKind::kNone) {
+      std::string& version = args_[1];
+      if (version == "*") {
+        version = NewestVersion(*man, args_[0], q->core);
+        subject = args_[0] + " " + version;
+      }
+      bool found = false;
+      for (const TavSoftware::SwCore* c : CoresNamed(*man, args_[0], q->core))
+        found = found || c->GetVersion().EqualsNoCase(version);
+      if (!found) {
+        const std::string kind = q->core == CoreKind::kAny ? "core" : "library or OS";
+        ctx.diag.Tool(MsgSeverity::kError,
+                      "no " + kind + " '" + args_[0] + "'" +
+                          (args_[1] == "*" || version.empty() ? std::string()
+                                                              : " version " + version) +
+                          " in the repositories");
+        return kTavswErrors;
+      }
+    }
     auto db = TavSoftware::SwDb::CreateSwDb(man.get());
     auto arg = [&](size_t i) { return String(args_[i]); };
     const std::string w = what_;
@@ -381,11 +485,16 @@ class QueryCommand : public Command {
       else if (w == "libs") list = db->GetSwLibrariesForOS(arg(0), arg(1));
       else list = db->GetDriversForHwComponent(arg(0), arg(1));
     }
+    if (isList ? list.empty() : text.empty()) {
+      if (w == "versions") subject = kind_ + " " + args_[0];
+      if (w == "array") subject += ": array " + args_[2];
+      ctx.diag.Tool(MsgSeverity::kError, subject + ": " + q->lacking);
+      return kTavswErrors;
+    }
     if (isList) {
       for (const String& s : list) ctx.out << s << "\n";
-      return list.empty() ? kTavswErrors : kTavswOk;
+      return kTavswOk;
     }
-    if (text.empty()) return kTavswErrors;
     if (raw_) {
       ctx.out << text << "\n";
     } else if (w == "oss" || w == "bsps") {
@@ -440,11 +549,8 @@ class FlagsCommand : public Command {
   }
   int Run(Context& ctx) override {
     auto hw = ReadHw(hw_);
-    if (!hw) return kTavswUsage;
-    if (!hw->IsInstPresent(proc_)) {
-      ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc_ + "' in the hardware", hw_);
-      return kTavswErrors;
-    }
+    if (!hw) return kTavswErrors;
+    if (!IsProcessor(ctx, *hw, hw_, proc_)) return kTavswErrors;
     ctx.out << MssUtil::GetHwInfFlagsForProc(hw, proc_) << "\n";
     return kTavswOk;
   }

@@ -2,8 +2,12 @@
 // text or JSON), check (an MSS against its definitions and the hardware)
 // and tcl (a script walking the model).
 #include <boost/shared_ptr.hpp>
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
 #include <future>
+#include <set>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
@@ -36,8 +40,9 @@ using TavSoftware::LibInst;
 using TavSoftware::SwRTClass;
 using Json = nlohmann::ordered_json;
 
-// Records every message of the library in issue order and, unless told to
-// keep quiet, passes it on to the tool's diagnostics.
+// Records every message of the library in issue order, each once (a fault
+// two stages report alike is one fault), and, unless told to keep quiet,
+// passes it on to the tool's diagnostics.
 class Recorder : public MsgSink {
  public:
   explicit Recorder(bool forward) : forward_(forward), previous_(Port_MsgManData::SetSink(this)) {}
@@ -45,15 +50,28 @@ class Recorder : public MsgSink {
   Recorder(const Recorder&) = delete;
   Recorder& operator=(const Recorder&) = delete;
   void Report(const MsgRecord& msg) override {
-    if (msg.severity != MsgSeverity::kDebug) records_.push_back(msg);
+    if (msg.severity == MsgSeverity::kDebug || !seen_.insert(Diagnostics::Key(msg)).second) return;
+    records_.push_back(msg);
+    if (msg.severity == MsgSeverity::kError || msg.severity == MsgSeverity::kInternal) ++errors_;
     if (forward_ && previous_) previous_->Report(msg);
   }
+  // The errors recorded, each counted once.
+  int Errors() const { return errors_; }
+  // The count a command reports: the errors it showed, or the stages' own
+  // count when they failed without a word.
+  int Count(int stageErrors) const { return errors_ > 0 || stageErrors <= 0 ? errors_ : stageErrors; }
   Json ToJson() const {
     Json list = Json::array();
     for (const MsgRecord& m : records_) {
       std::string text = m.text;
       if (!text.empty() && text.back() == '\n') text.pop_back();
-      list.push_back({{"severity", Severity(m.severity)}, {"text", text}});
+      const Located where = Locate(m);
+      Json entry = Object(4);
+      entry["severity"] = Severity(m.severity);
+      entry["text"] = std::move(text);
+      entry["file"] = where.file.empty() ? Json(nullptr) : Json(where.file);
+      entry["line"] = where.line > 0 ? Json(where.line) : Json(nullptr);
+      list.push_back(std::move(entry));
     }
     return list;
   }
@@ -68,9 +86,17 @@ class Recorder : public MsgSink {
       default: return "internal";
     }
   }
+  // An object with room for `keys` keys (see below).
+  static Json Object(size_t keys) {
+    Json o = Json::object();
+    o.get_ref<Json::object_t&>().reserve(keys);
+    return o;
+  }
   bool forward_;
   MsgSink* previous_;
   std::vector<MsgRecord> records_;
+  std::set<std::string> seen_;
+  int errors_ = 0;
 };
 
 // The version of the core a component is bound to; "" when unbound.
@@ -127,8 +153,10 @@ Json ComponentJson(const MdtBase::PsfComp* comp) {
     entry["name"] = p->GetName();
     entry["value"] = p->GetValueStr();
     entry["source"] = SourceOf(p);
-    if (const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE"))
-      entry["mss_value"] = mss->GetValueStr();
+    // Only a value the build did not take from the MSS: where the two agree
+    // the MSS text says nothing new.
+    const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE");
+    if (mss && mss->GetValueStr() != p->GetValueStr()) entry["mss_value"] = mss->GetValueStr();
     params.push_back(std::move(entry));
   }
   Json arrays = Json::array();
@@ -171,7 +199,7 @@ std::vector<TavSoftware::Processor*> Organised(SwRTClass& model) {
 Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
   Json doc = Object(5);
   doc["format"] = 1;
-  doc["errors"] = errors;
+  doc["errors"] = rec.Count(errors);
   doc["diagnostics"] = rec.ToJson();
   Json comps = Object(4);
   const std::pair<const char*, int> kinds[] = {{"drivers", TavSoftware::Mss::DRIVERS},
@@ -208,14 +236,40 @@ Json ModelJson(SwRTClass& model, int errors, const Recorder& rec) {
   return doc;
 }
 
-void PrintParams(std::ostream& out, const MdtBase::PsfComp* comp, const char* indent) {
+// The rows of an array value, as an MSS writes them: "((0, out), (1, in))".
+std::string RowsText(const TavSoftware::ArrayInst& a) {
+  std::string text = "(";
+  for (const MdtBase::Property* e : a.GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS)) {
+    if (!MdtBase::BaseNode::IsBaseNodeType(e, "TavSoftware_Element")) continue;
+    std::string row;
+    for (const MdtBase::Property* f :
+         static_cast<const TavSoftware::Element*>(e)->GetPropSeqRef(TavSoftware::Element::PARAMETERS))
+      if (f) row += (row.empty() ? "" : ", ") + std::string(f->GetValueStr());
+    text += (text.size() > 1 ? ", (" : "(") + row + ")";
+  }
+  return text + ")";
+}
+
+// The parameters of a component with where each value came from, then its
+// arrays. `instances`, for a driver serving several hardware instances,
+// stands for its HW_INSTANCE: the merged driver keeps the first one only.
+void PrintParams(std::ostream& out, const MdtBase::PsfComp* comp, const char* indent,
+                 const std::vector<String>* instances = nullptr) {
   for (const MdtBase::Property* p : Seq(comp, 1)) {
     if (!p) continue;
+    if (instances && instances->size() > 1 && Port::EqualsNoCase(p->GetName(), "HW_INSTANCE")) {
+      for (const String& i : *instances) out << indent << p->GetName() << " = " << i << " (mss)\n";
+      continue;
+    }
     out << indent << p->GetName() << " = " << p->GetValueStr() << " (" << SourceOf(p);
     const MdtBase::PsfComp* mss = p->GetPsfCompByName("MSS_VALUE");
     if (mss && mss->GetValueStr() != p->GetValueStr()) out << ", MSS said " << mss->GetValueStr();
     out << ")\n";
   }
+  for (const MdtBase::Property* a : Seq(comp, 2))
+    if (MdtBase::BaseNode::IsBaseNodeType(a, "TavSoftware_ArrayInst"))
+      out << indent << "ARRAY " << a->GetName() << " = "
+          << RowsText(*static_cast<const TavSoftware::ArrayInst*>(a)) << "\n";
 }
 
 void PrintModel(std::ostream& out, SwRTClass& model) {
@@ -228,11 +282,21 @@ void PrintModel(std::ostream& out, SwRTClass& model) {
     std::string libs;
     for (TavSoftware::Library* l : p->GetLibrarySeqRef()) libs += (libs.empty() ? "" : ", ") + named(l);
     out << "  libraries: " << (libs.empty() ? "none" : libs) << "\n";
+    out << "  processor driver " << named(p) << "\n";
+    PrintParams(out, p, "    ");
+    if (p->GetOsInstance()) {
+      out << "  os " << named(p->GetOsInstance()) << "\n";
+      PrintParams(out, p->GetOsInstance(), "    ");
+    }
+    for (TavSoftware::Library* l : p->GetLibrarySeqRef()) {
+      out << "  library " << named(l) << "\n";
+      PrintParams(out, l, "    ");
+    }
     for (TavSoftware::Driver* d : p->GetDriverSeqRef()) {
       std::string insts;
       for (const String& i : d->GetInstSeqRef()) insts += (insts.empty() ? "" : ", ") + i;
       out << "  driver " << named(d) << " serves " << insts << "\n";
-      PrintParams(out, d, "    ");
+      PrintParams(out, d, "    ", &d->GetInstSeqRef());
     }
   }
 }
@@ -287,9 +351,10 @@ struct ModelOptions {
       takeMss(early);
     });
     hwDb = ReadHw();
-    status = kTavswUsage;
-    if (!hwDb) return nullptr;
+    // A hardware description that cannot be read is an input with errors,
+    // like an MSS that cannot be read.
     status = kTavswErrors;
+    if (!hwDb) return nullptr;
     if (!Port::File::isfile(mss)) {
       // The build would go on with an empty system and show the defaults it
       // chose for the hardware: for a file that is not there, show nothing.
@@ -342,7 +407,15 @@ class BuildCommand : public Command {
     boost::shared_ptr<TavHwDb::HwDbFile> hw;
     int errors = 0, status = kTavswOk;
     std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
-    if (!model) return status;
+    if (!model) {
+      // The document is still the one answer on stdout, saying why there
+      // is no model.
+      if (json_) {
+        SwRTClass none;
+        WriteJson(ctx.out, ModelJson(none, std::max(errors, 1), rec));
+      }
+      return status;
+    }
     ctx.LeaveForExit(hw);
     if (!json_) {
       PrintModel(ctx.out, *model);
@@ -391,16 +464,22 @@ class CheckCommand : public Command {
     if (!hw_.empty()) {
       int hwErrors = 0;
       hw = TavHwDb::HwDbFile::Read(hw_, hwErrors);
-      if (!hw) return kTavswUsage;
     }
-    auto man = repos_.Make(ctx);
-    if (!man) return kTavswErrors;
-    auto mss = std::make_unique<TavSoftware::Mss>();
-    int errors = TavSoftware::ParseMss::Parse(mss_, mss.get());
-    errors += TavSoftware::SwRTUtil::CheckMss(mss.get(), man.get(), hw);
-    ctx.LeaveForExit(std::move(mss));
-    ctx.LeaveForExit(std::move(man));
-    ctx.LeaveForExit(hw);
+    int errors = 0;
+    std::unique_ptr<TavSoftware::SwReposMan> man;
+    if (hw || hw_.empty()) man = repos_.Make(ctx);
+    if (!man) {
+      errors = 1;
+    } else {
+      auto mss = std::make_unique<TavSoftware::Mss>();
+      errors = TavSoftware::ParseMss::Parse(mss_, mss.get());
+      errors += TavSoftware::SwRTUtil::CheckMss(mss.get(), man.get(), hw);
+      ctx.LeaveForExit(std::move(mss));
+      ctx.LeaveForExit(std::move(man));
+      ctx.LeaveForExit(hw);
+    }
+    // The count said is that of the errors shown.
+    errors = rec.Count(errors);
     if (json_)
       ctx.out << Json{{"format", 1}, {"errors", errors}, {"diagnostics", rec.ToJson()}}.dump(
                      2, ' ', false, Json::error_handler_t::replace)
@@ -430,19 +509,80 @@ int ScriptExit(ClientData cd, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[
   return TCL_ERROR;
 }
 
+// The directory whose data/datastructure/ holds the support scripts that
+// ship with the tool: the installed share/tavsw beside the program's bin/,
+// else the examples/ of the checkout the tool was built from; "" when
+// neither is there.
+std::string ShippedSupportRoot() {
+  auto holdsScripts = [](const std::string& root) {
+    return Port::File::isdir(root + "/data/datastructure");
+  };
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) {
+    const std::string installed = (exe.parent_path().parent_path() / "share" / "tavsw").string();
+    if (holdsScripts(installed)) return installed;
+  }
+  // This file is tools/tavsw/ModelCommands.cpp of the checkout.
+  const std::filesystem::path source(__FILE__);
+  if (source.is_absolute()) {
+    const std::string checkout =
+        (source.parent_path().parent_path().parent_path() / "examples").string();
+    if (holdsScripts(checkout)) return checkout;
+  }
+  return std::string();
+}
+
+// Points QUARLY_VEK at the shipped support scripts while it lives, when the
+// variable is not set; puts the environment back afterwards (the tool may
+// run in-process, and the variable also names where repositories live).
+class SupportRoot {
+ public:
+  explicit SupportRoot(Context& ctx) {
+    String root;
+    if (Port_Env::GetEnv("QUARLY_VEK", root) && !root.empty()) return;
+    const std::string shipped = ShippedSupportRoot();
+    if (shipped.empty()) {
+      ctx.diag.Tool(MsgSeverity::kWarning,
+                    "QUARLY_VEK is not set and no support scripts ship with this tool; set "
+                    "QUARLY_VEK to the installation root (the directory holding "
+                    "data/datastructure/)");
+      return;
+    }
+    ::setenv("QUARLY_VEK", shipped.c_str(), 1);
+    set_ = true;
+  }
+  ~SupportRoot() {
+    if (set_) ::unsetenv("QUARLY_VEK");
+  }
+  SupportRoot(const SupportRoot&) = delete;
+  SupportRoot& operator=(const SupportRoot&) = delete;
+
+ private:
+  bool set_ = false;
+};
+
 class TclCommand : public Command {
  public:
   const char* Name() const override { return "tcl"; }
   const char* Help() const override {
     return "Build the model, then run a Tcl script on it (tget_handle, tget_value; the model's "
-           "handle in ::tavsw::model, the words after -- in ::argv)";
+           "handle in ::tavsw::model, the words after -- in ::argv); an undefined command is "
+           "an error unless --lenient. Without QUARLY_VEK the support scripts that ship with "
+           "the tool are evaluated";
   }
   void Declare(CLI::App& app) override {
-    app.add_option("script", script_, "The script (with --interactive: the MSS file)")->required();
+    app.add_option("script", script_,
+                   "The script (with --interactive: the MSS file, which may be left out)");
     app.add_option("system", system_, "The system's MSS file");
     app.add_option("args", args_, "The script's arguments (after --), its ::argv");
     opts_.Declare(app, true);
-    app.add_flag("--interactive", interactive_, "Read commands from standard input instead");
+    app.add_flag("--interactive", interactive_,
+                 "Read commands from standard input instead (a prompt only at a terminal); "
+                 "'exit N' ends with status N");
+    app.add_flag("--lenient", lenient_,
+                 "Answer undefined commands with an empty result instead of an error, as "
+                 "scripts written for such an interpreter expect");
   }
   int Run(Context& ctx) override {
     if (interactive_ ? !system_.empty() || !args_.empty() : system_.empty()) {
@@ -454,18 +594,34 @@ class TclCommand : public Command {
     opts_.mss = interactive_ ? script_ : system_;
     boost::shared_ptr<TavHwDb::HwDbFile> hw;
     int errors = 0, status = kTavswOk;
-    std::unique_ptr<SwRTClass> model = opts_.Build(ctx, hw, errors, status);
-    if (!model) return status;
+    std::unique_ptr<SwRTClass> model;
+    if (opts_.mss.empty()) {
+      // Interactive without a system: the hardware alone, and an empty model.
+      hw = opts_.ReadHw();
+      if (!hw) return kTavswErrors;
+      model = std::make_unique<SwRTClass>();
+    } else {
+      model = opts_.Build(ctx, hw, errors, status);
+      if (!model) return status;
+    }
     if (errors) {
       ctx.diag.Tool(MsgSeverity::kError, "the model has errors; the script was not run", opts_.mss);
       return kTavswErrors;
     }
     TavTclHwDb::HwTclIf hwIf(hw);
-    std::unique_ptr<TavSoftware::SwTclIf> tcl(TavSoftware::SwTclIf::ConstructSwTclIf(model.get(), &hwIf));
+    std::unique_ptr<TavSoftware::SwTclIf> tcl;
+    {
+      SupportRoot root(ctx);
+      tcl.reset(TavSoftware::SwTclIf::ConstructSwTclIf(model.get(), &hwIf));
+    }
     Tcl_Interp* interp = tcl->GetInterp();
+    // The interface answers every undefined command with an empty result: a
+    // misspelt command would pass silently. Without it Tcl names the
+    // command in an error.
+    if (!lenient_) Tcl_DeleteCommand(interp, "unknown");
     int exitCode = -1;
     Tcl_CreateObjCommand(interp, "exit", &ScriptExit, &exitCode, nullptr);
-    if (interactive_) return tcl->Tcl_Main(0, nullptr);
+    if (interactive_) return Interactive(ctx, interp, exitCode);
 
     const std::vector<std::string>& args = args_;
     Tcl_Obj* argv = Tcl_NewListObj(0, nullptr);
@@ -486,10 +642,43 @@ class TclCommand : public Command {
   }
 
  private:
+  // Commands from the input, each once it is complete. At a terminal a
+  // prompt is shown and a failed command is only reported; from a pipe or a
+  // file no prompt is shown, and a failed command makes the exit status 1,
+  // as a script's error does. "exit N" ends with N.
+  static int Interactive(Context& ctx, Tcl_Interp* interp, const int& exitCode) {
+    std::string command, line;
+    bool failed = false;
+    while (true) {
+      if (ctx.inIsTerminal) ctx.out << (command.empty() ? "% " : "> ") << std::flush;
+      if (!std::getline(ctx.in, line)) break;
+      command += line;
+      command += '\n';
+      if (!Tcl_CommandComplete(command.c_str())) continue;
+      const int code = Tcl_Eval(interp, command.c_str());
+      command.clear();
+      if (exitCode >= 0) return exitCode;
+      const char* result = Tcl_GetStringResult(interp);
+      if (code != TCL_OK && code != TCL_RETURN) {
+        ctx.err << result << "\n";
+        failed = true;
+      } else if (*result) {
+        ctx.out << result << "\n";
+      }
+    }
+    if (ctx.inIsTerminal) ctx.out << "\n";
+    if (!command.empty()) {
+      ctx.err << "tavsw: the input ended inside a command\n";
+      return kTavswErrors;
+    }
+    return failed && !ctx.inIsTerminal ? kTavswErrors : kTavswOk;
+  }
+
   std::string script_, system_;
   std::vector<std::string> args_;
   ModelOptions opts_;
   bool interactive_ = false;
+  bool lenient_ = false;
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <fstream>
+#include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
@@ -29,6 +30,8 @@
 #include "SwReposMan.h"
 #include "WriteMss.h"
 #include "psf/MssText.h"
+
+#include <unistd.h>
 
 #ifndef TAVSW_VERSION
 #define TAVSW_VERSION "unknown"
@@ -80,6 +83,7 @@ const char* KindWord(FileKind kind) {
 // `last`: the tree read may be left for the exit (see Context::processEnds);
 // earlier ones go before the next is read, so that many files never add up.
 bool ParseOne(Context& ctx, const std::string& path, bool quiet, nlohmann::json* json, bool last) {
+  ctx.diag.NewScope();
   const int errorsBefore = ctx.diag.Errors();
   const int warningsBefore = ctx.diag.Warnings();
   // A file that cannot be opened gets the reader's error and no empty
@@ -235,6 +239,7 @@ class FmtCommand : public Command {
 
  private:
   int FormatOne(Context& ctx, const std::string& file) {
+    ctx.diag.NewScope();
     TavSoftware::Mss mss;
     std::vector<TavSoftware::MssTextLoss> losses;
     const int errorsBefore = ctx.diag.Errors();
@@ -322,7 +327,8 @@ class RepoListCommand : public Command {
   }
   int Run(Context& ctx) override {
     const int errorsBefore = ctx.diag.Errors();
-    auto man = repo_.Make(ctx);
+    // A list of nothing would pass for an empty installation.
+    auto man = repo_.Make(ctx, nullptr, true);
     if (!man) return kTavswErrors;
     nlohmann::json list = nlohmann::json::array();
     for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef()) {
@@ -469,8 +475,16 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
 // The options of the tool itself, valid before and after the command.
 struct GlobalOptions {
   std::string diagnostics = "text";
-  int maxErrors = 0;
+  std::string maxErrors;  // empty: no limit
 };
+
+// The value of --max-errors: a count above 0; -1 for anything else.
+int MaxErrorsOf(const std::string& text) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  const int n = std::stoi(text);
+  return n > 0 ? n : -1;
+}
 
 DiagFormat FormatOf(const std::string& name) {
   if (name == "gcc") return DiagFormat::kGcc;
@@ -526,6 +540,113 @@ std::string Join(const std::vector<std::string>& words) {
   return out;
 }
 
+// The words of the command line that name the command ("build", "repo
+// list"): the first word that is no option nor the value of a tool option,
+// and the one after "repo".
+std::vector<std::string> CommandWords(int argc, char** argv) {
+  std::vector<std::string> words;
+  for (int i = 1; i < argc && words.size() < 2; ++i) {
+    std::string_view a = argv[i];
+    if (a == "--") break;
+    if (a == "--diagnostics" || a == "--max-errors") {
+      ++i;
+      continue;
+    }
+    if (a.starts_with("-")) continue;
+    if (!words.empty() && words[0] != "repo") break;
+    words.emplace_back(a);
+  }
+  return words;
+}
+
+// The number of single-character edits (an exchange of two neighbours
+// counting as one) that turn `a` into `b`.
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
+    for (size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
+// The known option closest to `typed` ("--rep" gives "--repo"); "" when
+// none is close: at most two edits, fewer than half its letters, or the
+// only option `typed` begins.
+std::string ClosestOption(const std::string& typed, const std::vector<std::string>& known) {
+  std::string best, onlyPrefixed;
+  int prefixed = 0;
+  size_t bestDistance = 3;
+  for (const std::string& k : known) {
+    if (typed.size() >= 3 && k.starts_with(typed)) {
+      ++prefixed;
+      onlyPrefixed = k;
+    }
+    const size_t d = EditDistance(typed, k);
+    if (d < bestDistance && 2 * d < k.size() - (k.starts_with("--") ? 2 : 1)) {
+      bestDistance = d;
+      best = k;
+    }
+  }
+  if (best.empty() && prefixed == 1) best = onlyPrefixed;
+  return best;
+}
+
+// The options `app` takes, as typed: "--repo", "-o".
+void AddOptionNames(const CLI::App& app, std::vector<std::string>& names) {
+  for (const CLI::Option* o : app.get_options()) {
+    for (const std::string& l : o->get_lnames()) names.push_back("--" + l);
+    for (const std::string& sn : o->get_snames()) names.push_back("-" + sn);
+  }
+}
+
+// The options the tool and the command `words` names take.
+std::vector<std::string> KnownOptions(const CLI::App& app, const std::vector<std::string>& words) {
+  std::vector<std::string> known;
+  AddOptionNames(app, known);
+  const CLI::App* in = &app;
+  for (const std::string& w : words) {
+    const CLI::App* sub = nullptr;
+    for (const CLI::App* s : in->get_subcommands([](const CLI::App*) { return true; }))
+      if (s->get_name() == w) sub = s;
+    if (!sub) break;
+    AddOptionNames(*sub, known);
+    in = sub;
+  }
+  return known;
+}
+
+// "unknown option '--rep'; did you mean '--repo'?", or without a close
+// option where to look.
+std::string UnknownOption(const CLI::App& app, const std::vector<std::string>& words,
+                          const std::string& option, const std::string& seeHelp) {
+  const std::string closest = ClosestOption(option, KnownOptions(app, words));
+  return "unknown option '" + option + "'" +
+         (closest.empty() ? seeHelp : "; did you mean '" + closest + "'?");
+}
+
+// A CLI11 complaint as one plain sentence for the user.
+std::string PlainParseError(const CLI::ParseError& e) {
+  std::string what = e.what();
+  // "--repo: 1 required TEXT missing"
+  const size_t colon = what.find(": ");
+  if (e.get_name() == "ArgumentMismatch" && colon != std::string::npos &&
+      what.ends_with(" missing"))
+    return what.substr(0, colon) + " needs a value";
+  // "--hw: At Most 1 required but received 2"
+  const size_t received = what.find("but received ");
+  if (e.get_name() == "ArgumentMismatch" && colon != std::string::npos &&
+      received != std::string::npos)
+    return what.substr(0, colon) + " takes one value, not " + what.substr(received + 13);
+  if (!what.empty() && what.back() == '.') what.pop_back();
+  return what;
+}
+
 }  // namespace
 }  // namespace tavsw
 
@@ -536,6 +657,11 @@ void tavsw::Context::KeepUntilExit(std::shared_ptr<void> held) {
 }
 
 int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err, bool processEnds) {
+  return TavswMain(argc, argv, std::cin, out, err, processEnds);
+}
+
+int TavswMain(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err,
+              bool processEnds) {
   using namespace tavsw;
   const std::string peeked = PeekDiagnostics(argc, argv);
   GlobalOptions global;
@@ -545,14 +671,15 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err, bool 
   app.require_subcommand(1);
   app.fallthrough();
   app.footer(kExitCodes);
+  // Both values are checked below, so that a bad one gets a plain message.
   app.add_option("--diagnostics", global.diagnostics,
                  "How diagnostics are printed on stderr: text (default), gcc "
                  "(FILE:LINE: error: TEXT) or json (one object per line)")
-      ->check(CLI::IsMember({"text", "gcc", "json"}));
-  app.add_option("--max-errors", global.maxErrors,
-                 "Show at most N errors and then say how many more there were (reading goes "
-                 "on)")
-      ->check(CLI::PositiveNumber);
+      ->type_name("FORM");
+  CLI::Option* maxErrorsOpt = app.add_option("--max-errors", global.maxErrors,
+                 "Show at most N errors (N > 0) and then say how many more there were "
+                 "(reading goes on)")
+      ->type_name("N");
   std::vector<std::unique_ptr<Command>> commands = MakeCommands();
   std::vector<std::pair<CLI::App*, Command*>> apps;
   std::vector<std::string> names;
@@ -575,29 +702,69 @@ int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err, bool 
                                           (repo ? "repo list, repo find" : Join(names)) + ")");
       return kTavswUsage;
     }
+    const std::vector<std::string> words = CommandWords(argc, argv);
+    std::string command = "tavsw";
+    for (const std::string& w : words) command += " " + w;
+    const std::string seeHelp = " (see " + command + " --help)";
     try {
       app.parse(argc, argv);
     } catch (const CLI::Success& e) {  // --help, --version
       app.exit(e, out, err);
       return kTavswOk;
     } catch (const CLI::ExtrasError& e) {
-      // "The following argument(s) were not expected: A B": name them.
+      // "The following argument(s) were not expected: A B": name the first
+      // option among them, else the first word.
       std::string what = e.what();
-      std::string words =
-          what.substr(what.find(": ") == std::string::npos ? 0 : what.find(": ") + 2);
-      std::string first = words.substr(0, words.find(' '));
-      usage.Tool(MsgSeverity::kError,
-                 (first.starts_with("-") ? "unknown option '" : "unexpected argument '") + first +
-                     "' (see tavsw --help)");
+      const size_t colon = what.find(": ");
+      std::istringstream list(colon == std::string::npos ? what : what.substr(colon + 2));
+      std::string word, first, option;
+      while (list >> word) {
+        if (first.empty()) first = word;
+        if (option.empty() && word.starts_with("-") && word != "-" && word != "--") option = word;
+      }
+      if (option.empty()) {
+        usage.Tool(MsgSeverity::kError, "unexpected argument '" + first + "'" + seeHelp);
+        return kTavswUsage;
+      }
+      usage.Tool(MsgSeverity::kError, UnknownOption(app, words, option.substr(0, option.find('=')), seeHelp));
       return kTavswUsage;
     } catch (const CLI::ParseError& e) {
-      app.exit(e, out, err);
+      if (argc < 2) {
+        usage.Tool(MsgSeverity::kError, "no command given (commands: " + Join(names) + ")" + seeHelp);
+        return kTavswUsage;
+      }
+      // A misspelt option is the cause to name, not the option it left
+      // missing ("--rpo" for "--repo" before "--hw is required").
+      const std::vector<std::string> known = KnownOptions(app, words);
+      for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+        const std::string a = argv[i];
+        if (!a.starts_with("--")) continue;
+        const std::string name = a.substr(0, a.find('='));
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+          usage.Tool(MsgSeverity::kError, UnknownOption(app, words, name, seeHelp));
+          return kTavswUsage;
+        }
+      }
+      usage.Tool(MsgSeverity::kError, PlainParseError(e) + seeHelp);
+      return kTavswUsage;
+    }
+    if (global.diagnostics != "text" && global.diagnostics != "gcc" &&
+        global.diagnostics != "json") {
+      usage.Tool(MsgSeverity::kError, "--diagnostics takes text, gcc or json, not '" +
+                                          global.diagnostics + "'");
+      return kTavswUsage;
+    }
+    if (maxErrorsOpt->count() > 0 && MaxErrorsOf(global.maxErrors) < 0) {
+      usage.Tool(MsgSeverity::kError, "--max-errors takes a number of errors above 0, not '" +
+                                          global.maxErrors + "'");
       return kTavswUsage;
     }
   }
 
-  Diagnostics diag(err, FormatOf(global.diagnostics), global.maxErrors);
-  Context ctx{out, err, diag, processEnds};
+  Diagnostics diag(err, FormatOf(global.diagnostics),
+                   global.maxErrors.empty() ? 0 : MaxErrorsOf(global.maxErrors));
+  // Only the process's own standard input can be a terminal.
+  Context ctx{out, err, diag, processEnds, in, &in == &std::cin && ::isatty(STDIN_FILENO) != 0};
   int status = kTavswUsage;
   for (auto& [sub, command] : apps)
     if (sub->parsed()) status = command->Run(ctx);

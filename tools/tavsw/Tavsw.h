@@ -48,7 +48,14 @@ enum TavswExit {
 // returns), a command may leave the big structures it built (a model, a
 // hardware database, a parsed tree) for the system to take back at exit
 // instead of taking them apart node by node.
+//
+// `tcl --interactive` reads its commands from the standard input; it shows
+// a prompt only when that is a terminal.
 int TavswMain(int argc, char** argv, std::ostream& out, std::ostream& err,
+              bool processEnds = false);
+// The same, with `in` as the input of `tcl --interactive` (a terminal only
+// when it is std::cin and that is one).
+int TavswMain(int argc, char** argv, std::istream& in, std::ostream& out, std::ostream& err,
               bool processEnds = false);
 
 #endif  // TAVSOFTWARE_TOOLS_TAVSW_H
