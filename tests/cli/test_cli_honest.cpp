@@ -1,6 +1,9 @@
 // What the tool reports for a small scratch system: every error it shows is
 // counted, every count makes the exit status, and new, edit and build bind
 // the versions and drivers they are told to.
+#include <map>
+#include <nlohmann/json.hpp>
+
 #include "../repos/RepoFixture.h"
 #include "CliRun.h"
 
@@ -24,6 +27,7 @@ class CliHonestTest : public tavtest::RepoTest {
     AddDriver("repo", "drivers", "uart", "1.00.a",
               "OPTION supported_peripherals = (uart);\n"
               "PARAM name = baud, type = int, default = 9600;\n"
+              "PARAM name = fifo, type = int, default = 4, permit = none;\n"
               "PARAM name = peer, type = peripheral_instance, range = (uart), default = none;\n"
               "BEGIN ARRAY links\n PARAM name = to, type = peripheral_instance, range = (uart);\n"
               " PARAM name = width, type = int, default = 8;\nEND ARRAY\n");
@@ -101,6 +105,20 @@ TEST_F(CliHonestTest, BuildAndCheckCountWhatTheyShow) {
   r = Run({"build", dir / "v.mss"});
   EXPECT_EQ(1, r.status);
   EXPECT_TRUE(Contains(r.err, "Cannot find MDD file uart_v2_1_0.mdd for the driver uart 7.00.a")) << r.err;
+}
+
+TEST_F(CliHonestTest, BuildSaysWhereEachValueCameFrom) {
+  // fifo is not the user's to set: the build puts its default back.
+  auto r = Run({"build", System(" PARAMETER fifo = 9\n"), "--json"});
+  ASSERT_EQ(0, r.status) << r.err << r.out;
+  const auto doc = nlohmann::json::parse(r.out);
+  std::map<std::string, nlohmann::json> params;
+  for (const auto& p : doc["model"]["drivers"][0]["parameters"]) params[p["name"]] = p;
+  EXPECT_EQ(R"({"name":"baud","source":"default","value":"9600"})", params["baud"].dump());
+  EXPECT_EQ(R"({"mss_value":"9","name":"fifo","source":"default","value":"4"})", params["fifo"].dump());
+  EXPECT_EQ(R"({"name":"HW_INSTANCE","source":"mss","value":"uart_0"})", params["HW_INSTANCE"].dump());
+  const std::string warning = doc["diagnostics"][0]["text"];
+  EXPECT_TRUE(Contains(warning, "PARAMETER fifo is not user configurable and hence ignoring it!")) << warning;
 }
 
 TEST_F(CliHonestTest, NewBindsTheOsVersionAndAFittingProcessorDriver) {
