@@ -1,12 +1,22 @@
 // The commands that make and change an MSS and query the repositories:
 // new, edit, query, flags.
 #include <boost/shared_ptr.hpp>
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "Command.h"
+#include "Diff.h"
 #include "DrvInst.h"
+#include "Function.h"
+#include "Interface.h"
+#include "Mdd.h"
+#include "Mld.h"
+#include "MssEdit.h"
+#include "ProcInst.h"
+#include "Property.h"
 #include "HwDbFile.h"
 #include "LibInst.h"
 #include "Mss.h"
@@ -129,12 +139,196 @@ struct Action {
   std::string value;
 };
 
+// The parameters that say which component an instance is; each is changed
+// by the action that changes the component, never by --set or --unset.
+const struct {
+  const char* name;
+  const char* action;
+} kIdentityParams[] = {
+    {"DRIVER_NAME", "--driver"},      {"DRIVER_VER", "--driver"},
+    {"HW_INSTANCE", "--rename"},      {"OS_NAME", "--os"},
+    {"OS_VER", "--os"},               {"LIBRARY_NAME", "--add-lib and --del-lib"},
+    {"LIBRARY_VER", "--add-lib"},     {"FILESYS_NAME", "--add-lib and --del-lib"},
+    {"PROC_INSTANCE", "--rename"},
+};
+
+// Why the reader would not keep `value` as written; "" when it would.
+std::string BadValue(const std::string& value) {
+  if (value.empty()) return "an empty value is not kept (--unset removes a parameter)";
+  for (char c : value) {
+    if (c == '\n' || c == '\r') return "the value holds a line break";
+    if (c == '\0') return "the value holds a NUL character";
+    if (c == '#') return "the value holds '#', which starts a comment";
+    if (c == '"') return "the value holds '\"', which is read as a blank";
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t') {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(c));
+      return std::string("the value holds the control character ") + hex;
+    }
+  }
+  if (value.front() == ' ' || value.front() == '\t')
+    return "the value begins with a blank, which is not kept";
+  if (value.back() == ' ' || value.back() == '\t')
+    return "the value ends with a blank, which is not kept";
+  return "";
+}
+
+// Why `name` cannot be a parameter name of an MSS; "" when it can.
+std::string BadName(const std::string& name) {
+  for (char c : name)
+    if (c == ' ' || c == '\t' || c == '#' || c == '"' || c == '=' || c == '(' ||
+        static_cast<unsigned char>(c) < 0x20)
+      return "'" + name + "' is not a parameter name";
+  return "";
+}
+
+// Edit distance, for suggesting declared names close to a mistyped one.
+size_t Distance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diag = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t up = row[j];
+      const bool same = std::toupper(static_cast<unsigned char>(a[i - 1])) ==
+                        std::toupper(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (same ? 0 : 1)});
+      diag = up;
+    }
+  }
+  return row[b.size()];
+}
+
+// The definition (Mdd or Mld) a component was bound to; null when none.
+MdtBase::BaseNode* DefinitionOf(MdtBase::PsfComp* comp) {
+  if (auto* d = dynamic_cast<TavSoftware::DrvInst*>(comp))
+    return d->GetBaseNodePtr(TavSoftware::DrvInst::DEFINITION);
+  if (auto* l = dynamic_cast<TavSoftware::LibInst*>(comp))
+    return l->GetBaseNodePtr(TavSoftware::LibInst::DEFINITION);
+  return nullptr;
+}
+
+// Whether the definition declares a parameter or array (`iface` false) or
+// an interface of that name; true without a definition (nothing to check).
+bool Declares(MdtBase::BaseNode* def, const String& name, bool iface) {
+  if (auto* mdd = dynamic_cast<TavSoftware::Mdd*>(def))
+    return iface ? mdd->GetPropertyByName(5, name) != nullptr
+                 : mdd->GetPropertyByName(name) != nullptr;
+  if (auto* mld = dynamic_cast<TavSoftware::Mld*>(def))
+    return iface ? mld->GetPropertyByName(5, name) != nullptr
+                 : mld->GetPropertyByName(3, name) || mld->GetPropertyByName(4, name) ||
+                       mld->GetPropertyByName(6, name);
+  return true;
+}
+
+// The declared parameter and array names of a definition closest to `name`.
+std::string Suggestions(MdtBase::BaseNode* def, const std::string& name) {
+  std::vector<std::string> names;
+  auto take = [&](const TavSoftware::PropSeq& seq) {
+    for (const MdtBase::Property* p : seq) names.push_back(p->GetName());
+  };
+  if (auto* mdd = dynamic_cast<TavSoftware::Mdd*>(def)) {
+    take(mdd->GetPropSeqRef(3));
+    take(mdd->GetPropSeqRef(6));
+  } else if (auto* mld = dynamic_cast<TavSoftware::Mld*>(def)) {
+    take(mld->GetPropSeqRef(3));
+    take(mld->GetPropSeqRef(6));
+  }
+  std::string out;
+  const size_t limit = std::max<size_t>(2, name.size() / 3);
+  for (const std::string& n : names)
+    if (Distance(n, name) <= limit) out += (out.empty() ? "" : ", ") + n;
+  return out.empty() ? "" : " (did you mean " + out + "?)";
+}
+
+// A component's parameters, arrays, interfaces and comment, taken out of it
+// before it is replaced, so that they can be given to the new instance.
+struct Settings {
+  struct Value {
+    int seq;  // parameters or arrays
+    String name, value;
+  };
+  std::vector<Value> values;
+  struct Iface {
+    String name;
+    std::vector<std::pair<int, std::pair<String, String>>> children;
+  };
+  std::vector<Iface> ifaces;
+  MdtBase::Comment comment;
+};
+
+bool IsIdentity(const String& name) {
+  for (const auto& id : kIdentityParams)
+    if (name.EqualsNoCase(id.name)) return true;
+  return false;
+}
+
+template <class Inst>
+Settings TakeSettings(const Inst* inst) {
+  Settings s;
+  for (int seq : {Inst::PARAMETERS, Inst::ARRAYS})
+    for (const MdtBase::Property* p : inst->GetPropSeqRef(seq))
+      if (!IsIdentity(p->GetName())) s.values.push_back({seq, p->GetName(), p->GetValueStr()});
+  for (const MdtBase::Property* p : inst->GetPropSeqRef(Inst::INTERFACES)) {
+    Settings::Iface f{p->GetName(), {}};
+    if (auto* i = dynamic_cast<const TavSoftware::Interface*>(p))
+      for (int seq : {TavSoftware::Interface::PROPERTIES, TavSoftware::Interface::FUNCTIONS})
+        for (const MdtBase::Property* c : i->GetPropSeqRef(seq))
+          f.children.push_back({seq, {c->GetName(), c->GetValueStr()}});
+    s.ifaces.push_back(f);
+  }
+  s.comment = inst->GetComment();
+  return s;
+}
+
+// Gives `inst` what `s` holds and the definition `def` declares; the names
+// of what it does not declare.
+template <class Inst>
+std::vector<std::string> GiveSettings(Inst* inst, MdtBase::BaseNode* def, const Settings& s) {
+  std::vector<std::string> dropped;
+  for (const Settings::Value& v : s.values) {
+    if (!Declares(def, v.name, false)) {
+      dropped.push_back(v.name);
+      continue;
+    }
+    inst->CreateAddPropertySetValue(v.seq, v.name, v.value);
+  }
+  for (const Settings::Iface& f : s.ifaces) {
+    if (!Declares(def, f.name, true)) {
+      dropped.push_back("interface " + f.name);
+      continue;
+    }
+    if (inst->GetPropertyByName(Inst::INTERFACES, f.name)) continue;
+    auto* iface = new TavSoftware::Interface();
+    iface->SetName(f.name);
+    for (const auto& [seq, nv] : f.children) {
+      MdtBase::Property* child = seq == TavSoftware::Interface::PROPERTIES
+                                     ? static_cast<MdtBase::Property*>(new TavSoftware::Property())
+                                     : new TavSoftware::Function();
+      child->SetName(nv.first);
+      child->SetMdtValuePtr(new MdtBase::StrVal(nv.second));
+      if (iface->AddProperty(seq, child) < 0) delete child;
+    }
+    if (inst->AddProperty(Inst::INTERFACES, iface) < 0) delete iface;
+  }
+  if (!s.comment.IsEmpty()) inst->SetComment(s.comment);
+  return dropped;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+  return out;
+}
+
 class EditCommand : public Command {
  public:
   const char* Name() const override { return "edit"; }
   const char* Help() const override {
     return "Change an MSS: the actions are applied in the order given, then the file is written "
-           "once when it changed (never when an action was refused)";
+           "once when it changed, only the lines that changed (never when an action was refused, "
+           "and only after the new text was read back and found to say what was meant)";
   }
   void Declare(CLI::App& app) override {
     app_ = &app;
@@ -142,14 +336,20 @@ class EditCommand : public Command {
     app.add_option("--hw", hw_, "The hardware description (JSON)")->required();
     app.add_option("--proc", proc_, "The processor --os, --add-lib and --del-lib act on "
                                     "(needed when the MSS has several)");
+    app.add_flag("--dry-run", dryRun_,
+                 "Write nothing; print what would change as a unified diff");
+    app.add_flag("--force", force_,
+                 "Set a parameter the definition does not declare; give a driver to hardware "
+                 "it does not name as supported");
     repos_.Declare(app);
     const std::pair<const char*, const char*> actions[] = {
-        {"--set", "COMPONENT.PARAM=VALUE: set a parameter (COMPONENT: a hardware instance for "
-                  "drivers and processors, an OS or library name)"},
-        {"--unset", "COMPONENT.PARAM: remove a parameter"},
-        {"--driver", "HWINST=NAME[:VERSION]: give a hardware instance that driver"},
+        {"--set", "COMPONENT.PARAM=VALUE: set a parameter or array (COMPONENT: a hardware "
+                  "instance for drivers and processors, an OS or library name)"},
+        {"--unset", "COMPONENT.PARAM: remove a parameter or array"},
+        {"--driver", "HWINST=NAME[:VERSION]: give a hardware instance that driver, keeping the "
+                     "settings the driver declares"},
         {"--remove-driver", "HWINST: remove the driver of a hardware instance"},
-        {"--os", "NAME[:VERSION]: the processor's OS"},
+        {"--os", "NAME[:VERSION]: the processor's OS, keeping the settings it declares"},
         {"--add-lib", "NAME[:VERSION]: add a library to the processor"},
         {"--del-lib", "NAME[:VERSION]: remove a library of the processor"},
         {"--rename", "OLD=NEW: rename a hardware instance wherever the MSS names it"}};
@@ -177,49 +377,91 @@ class EditCommand : public Command {
     for (const Action& a : actions) {
       const std::string why = Malformed(a);
       if (!why.empty()) {
-        ctx.diag.Tool(MsgSeverity::kError, a.option + " " + a.value + ": " + why);
+        ctx.diag.Tool(MsgSeverity::kError, a.option + " " + Shown(a.value) + ": " + why);
         return kTavswUsage;
       }
     }
-    auto hw = ReadHw(hw_);
-    if (!hw) return kTavswErrors;
+    hw_ptr_ = ReadHw(hw_);
+    if (!hw_ptr_) return kTavswErrors;
     auto man = repos_.Make(ctx);
     if (!man) return kTavswErrors;
-    SwSystem system(hw, Port::FileName(mss_).GetBase().c_str());
-    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
+    std::string original;
+    if (!Port::File::isfile(mss_) || !ReadWholeFile(mss_, original)) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    Port::File::exist(mss_) ? "cannot be read" : "no such file", mss_);
+      return kTavswErrors;
+    }
     // A file the reader cannot read cleanly is never rewritten (text would
     // be lost); problems the checks find (a hardware instance renamed away)
     // are reported and may be what the actions mend.
-    if (ReaderErrors(mss_)) {
+    MssSnapshot before;
+    if (ReaderErrors(mss_, before)) {
       ctx.diag.Tool(MsgSeverity::kError, "has errors; nothing was changed", mss_);
       return kTavswErrors;
     }
+    SwSystem system(hw_ptr_, Port::FileName(mss_).GetBase().c_str());
+    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
     system.ParseMss(mss_.c_str());
-    bool refused = false;
+    renames_.clear();
+    std::string text = original;
     for (const Action& a : actions) {
-      const std::string why = Apply(system, man.get(), a);
+      const int errorsBefore = ctx.diag.Errors();
+      std::string why = Apply(ctx, system, man.get(), a);
+      // An error the library reported while acting is a refusal too.
+      if (why.empty() && ctx.diag.Errors() != errorsBefore) why = "the errors above";
+      if (why.empty()) {
+        bool standard = false;
+        text = EditedText(original, before, *system.GetMss(), renames_, standard);
+        if (standard && !fellBack_) {
+          fellBack_ = true;
+          ctx.diag.Tool(MsgSeverity::kWarning,
+                        "its blocks do not match what it reads as; it is written in the "
+                        "standard layout",
+                        mss_);
+        }
+        why = ReadBackProblem(text, *system.GetMss());
+        if (!why.empty()) why = "the text it makes " + why;
+      }
       if (!why.empty()) {
-        ctx.diag.Tool(MsgSeverity::kError, a.option + " " + a.value + ": " + why, mss_);
-        refused = true;
+        ctx.diag.Tool(MsgSeverity::kError, a.option + " " + Shown(a.value) + ": " + why, mss_);
+        ctx.diag.Tool(MsgSeverity::kError, "not written: an action was refused", mss_);
+        return kTavswErrors;
       }
     }
-    if (refused) {
-      ctx.diag.Tool(MsgSeverity::kError, "not written: an action was refused", mss_);
-      return kTavswErrors;
+    if (text == original) {
+      ctx.out << "unchanged\n";
+      return kTavswOk;
     }
-    const int written = system.WriteMssIfChanged();
-    if (written < 0) {
-      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), mss_);
+    if (dryRun_) {
+      ctx.out << UnifiedDiff(original, text, mss_, mss_);
+      return kTavswOk;
+    }
+    const std::string failure = WriteFileAtomically(mss_, text);
+    if (!failure.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, "could not be written: " + failure, mss_);
       return kTavswUsage;
     }
-    ctx.out << (written ? "written" : "unchanged") << "\n";
+    ctx.out << "written\n";
     return kTavswOk;
   }
 
  private:
+  // A value as a message shows it: line breaks and NULs spelled out.
+  static std::string Shown(const std::string& v) {
+    std::string out;
+    for (char c : v) {
+      if (c == '\n') out += "\\n";
+      else if (c == '\r') out += "\\r";
+      else if (c == '\0') out += "\\0";
+      else out += c;
+    }
+    return out;
+  }
+
   // True when the reader reports errors in the file; its messages are then
   // passed on (once), otherwise dropped, as the session reads the file again.
-  static bool ReaderErrors(const std::string& file) {
+  // `snapshot` receives the components as read.
+  static bool ReaderErrors(const std::string& file, MssSnapshot& snapshot) {
     struct Hold : MsgSink {
       MsgSink* previous = Port_MsgManData::SetSink(this);
       std::vector<MsgRecord> held;
@@ -230,6 +472,7 @@ class EditCommand : public Command {
     Port_MsgManData::SetSink(hold.previous);
     if (bad && hold.previous)
       for (const MsgRecord& m : hold.held) hold.previous->Report(m);
+    snapshot = TakeSnapshot(probe);
     return bad;
   }
 
@@ -275,8 +518,58 @@ class EditCommand : public Command {
     return "";
   }
 
+  // --set and --unset of one parameter or array of a component.
+  std::string SetOrUnset(MdtBase::PsfComp* comp, const std::string& param, const std::string* value) {
+    for (const auto& id : kIdentityParams)
+      if (Port::EqualsNoCase(param, id.name))
+        return "the component's " + std::string(id.name) + " is changed with " + id.action;
+    auto* drv = dynamic_cast<TavSoftware::DrvInst*>(comp);
+    auto* lib = dynamic_cast<TavSoftware::LibInst*>(comp);
+    auto find = [&](int seq) -> MdtBase::Property* {
+      return drv ? drv->GetPropertyByName(seq, param) : lib->GetPropertyByName(seq, param);
+    };
+    auto del = [&](int seq, MdtBase::Property* p) {
+      return drv ? drv->DelProperty(seq, p) : lib->DelProperty(seq, p);
+    };
+    // The reader takes names ignoring case: an existing parameter or array
+    // of that name is the one meant.
+    MdtBase::Property* asParam = find(TavSoftware::DrvInst::PARAMETERS);
+    MdtBase::Property* asArray = find(TavSoftware::DrvInst::ARRAYS);
+    if (!value) {
+      if (asParam) return del(TavSoftware::DrvInst::PARAMETERS, asParam) == 0 ? "" : "refused";
+      if (asArray) return del(TavSoftware::DrvInst::ARRAYS, asArray) == 0 ? "" : "refused";
+      return "no such parameter";
+    }
+    std::string why = BadName(param);
+    if (why.empty()) why = BadValue(*value);
+    if (!why.empty()) return why;
+    if (drv && !dynamic_cast<TavSoftware::ProcInst*>(comp) && Port::StartsNoCase(param, "INT_HANDLER"))
+      return "an INT_HANDLER parameter is not kept in a driver";
+    const bool isArray = (*value)[0] == '(';
+    if (isArray && dynamic_cast<TavSoftware::ProcInst*>(comp))
+      return "a processor keeps no array values";
+    MdtBase::BaseNode* def = DefinitionOf(comp);
+    if (!asParam && !asArray && !force_ && !Declares(def, param, false))
+      return "'" + param + "' is not declared by " + comp->GetName() + Suggestions(def, param) +
+             " (--force sets it anyway)";
+    String name = asParam ? asParam->GetName() : asArray ? asArray->GetName() : String(Upper(param));
+    const int seq = isArray ? TavSoftware::DrvInst::ARRAYS : TavSoftware::DrvInst::PARAMETERS;
+    // A parameter that becomes an array (or the other way) changes place.
+    if (asParam && isArray) del(TavSoftware::DrvInst::PARAMETERS, asParam);
+    if (asArray && !isArray) del(TavSoftware::DrvInst::ARRAYS, asArray);
+    MdtBase::Property* p = drv ? drv->CreateAddPropertySetValue(seq, name, *value)
+                               : lib->CreateAddPropertySetValue(seq, name, *value);
+    return p ? "" : "refused";
+  }
+
+  static std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+  }
+
   // Applies one well-formed action; the reason when it is refused, else "".
-  std::string Apply(SwSystem& system, TavSoftware::SwReposMan* man, const Action& a) const {
+  std::string Apply(Context& ctx, SwSystem& system, TavSoftware::SwReposMan* man,
+                    const Action& a) {
     Mss* mss = system.GetMss();
     const std::string& v = a.value;
     if (a.option == "--set" || a.option == "--unset") {
@@ -285,21 +578,44 @@ class EditCommand : public Command {
       const size_t dot = target.rfind('.');
       MdtBase::PsfComp* comp = Component(mss, target.substr(0, dot));
       if (!comp) return "no such component";
-      const String param = target.substr(dot + 1);
-      if (a.option == "--set")
-        return system.SetParamInMss(comp, 1, param, v.substr(eq + 1)) == 0 ? "" : "refused";
-      return system.DeleteParamInMss(comp, 1, param) == 0 ? "" : "no such parameter";
+      const std::string value = a.option == "--set" ? v.substr(eq + 1) : std::string();
+      return SetOrUnset(comp, target.substr(dot + 1), a.option == "--set" ? &value : nullptr);
     }
     if (a.option == "--driver") {
       const size_t eq = v.find('=');
+      const String hwInst = v.substr(0, eq);
       auto [name, version] = NameVersion(v.substr(eq + 1));
-      return system.SetDriver(v.substr(0, eq), name, version) >= 0 ? "" : "no such core";
+      TavSoftware::DrvInst* old = MssUtil::GetDrvInstByHwInstName(mss, hwInst);
+      if (old && old->GetName().EqualsNoCase(name) &&
+          (version == "*" || old->GetPropertyValueStr(TavSoftware::DrvInst::PARAMETERS, "DRIVER_VER")
+                                 .EqualsNoCase(version)))
+        return "";
+      if (!old && !hw_ptr_->IsInstPresent(hwInst))
+        return "no hardware instance '" + hwInst + "'";
+      Settings kept;
+      if (old) kept = TakeSettings(old);
+      if (system.SetDriver(hwInst, name, version) < 0) return "no such core";
+      TavSoftware::DrvInst* now = MssUtil::GetDrvInstByHwInstName(mss, hwInst);
+      if (!now) return "no such core";
+      const std::string ipType = hw_ptr_->GetIpType(hwInst);
+      if (!force_ && !ipType.empty() && !Supports(now, ipType))
+        return name + " does not name " + ipType + " among its supported peripherals (--force "
+               "gives it anyway)";
+      Dropped(ctx, a, GiveSettings(now, DefinitionOf(now), kept));
+      return "";
     }
     if (a.option == "--remove-driver")
       return system.RemoveDriver(v) == 0 ? "" : "no such component";
     if (a.option == "--rename") {
       const size_t eq = v.find('=');
-      return Rename(system, v.substr(0, eq), v.substr(eq + 1));
+      const std::string to = v.substr(eq + 1);
+      std::string why = BadName(to);
+      if (!why.empty()) return "'" + to + "' is not an instance name";
+      if (hw_ptr_->IsInstPresent(to) || MssUtil::GetDrvInstByHwInstName(mss, to))
+        return "'" + to + "' already names an instance";
+      why = Rename(system, v.substr(0, eq), to);
+      if (why.empty()) renames_.push_back({v.substr(0, eq), to});
+      return why;
     }
     std::string why;
     const std::string proc = Processor(mss, why);
@@ -308,9 +624,34 @@ class EditCommand : public Command {
     if (a.option == "--os") {
       TavSoftware::SwComponent* comp = system.GetSwComponentByHwInstName(proc.c_str());
       if (!comp) return "no such component";
-      return TavSoftware::SwComponentUtil::SetOsInfo(comp, name, version) >= 0 ? "" : "no such core";
+      TavSoftware::OsInst* old = nullptr;
+      for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(Mss::OSES)) {
+        auto* o = dynamic_cast<TavSoftware::OsInst*>(c);
+        if (o && Port::EqualsNoCase(o->GetPropertyValueStr(TavSoftware::LibInst::PARAMETERS,
+                                                           "PROC_INSTANCE"),
+                                    proc))
+          old = o;
+      }
+      if (old && old->GetName().EqualsNoCase(name) &&
+          (version == "*" ||
+           old->GetPropertyValueStr(TavSoftware::LibInst::PARAMETERS, "OS_VER").EqualsNoCase(version)))
+        return "";
+      Settings kept;
+      if (old) kept = TakeSettings(old);
+      if (TavSoftware::SwComponentUtil::SetOsInfo(comp, name, version) < 0) return "no such core";
+      for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(Mss::OSES)) {
+        auto* o = dynamic_cast<TavSoftware::OsInst*>(c);
+        if (o && o->GetName().EqualsNoCase(name) &&
+            Port::EqualsNoCase(o->GetPropertyValueStr(TavSoftware::LibInst::PARAMETERS, "PROC_INSTANCE"),
+                               proc))
+          Dropped(ctx, a, GiveSettings(o, DefinitionOf(o), kept));
+      }
+      return "";
     }
     if (a.option == "--add-lib") {
+      for (TavSoftware::SwCore* c : CoresNamed(*man, name))
+        if (c->GetPsfKind() == 1) return "'" + name + "' is a driver, not a library";
+      if (!hw_ptr_->IsInstPresent(proc)) return "no processor instance '" + proc + "'";
       const int code = MssUtil::AddLibrary(mss, man, name, version, proc, nullptr);
       system.UpdateComponentLinks();
       return code >= 0 ? "" : "no such core";
@@ -319,6 +660,43 @@ class EditCommand : public Command {
     system.UpdateComponentLinks();
     return code == 0 ? "" : code == 1 ? "that library has another version"
                                       : "no such library on that processor";
+  }
+
+  // What a changed component no longer holds, said once per action.
+  void Dropped(Context& ctx, const Action& a, const std::vector<std::string>& names) const {
+    if (names.empty()) return;
+    ctx.diag.Tool(MsgSeverity::kWarning,
+                  a.option + " " + a.value + ": drops what the new definition does not declare: " +
+                      Joined(names),
+                  mss_);
+  }
+
+  // Whether the driver's definition lists `ipType` among its supported
+  // peripherals; true when it lists none (a generic driver).
+  static bool Supports(TavSoftware::DrvInst* inst, const std::string& ipType) {
+    auto* mdd = dynamic_cast<TavSoftware::Mdd*>(DefinitionOf(inst));
+    if (!mdd) return true;
+    const String list = mdd->GetPropertyValueStr(2, "supported_peripherals");
+    if (list.empty()) return true;
+    std::string word;
+    for (char c : std::string(list) + " ") {
+      if (c == '(' || c == ')' || c == ',' || c == ' ' || c == '\t') {
+        if (!word.empty() && Port::EqualsNoCase(word, ipType)) return true;
+        word.clear();
+      } else {
+        word += c;
+      }
+    }
+    return false;
+  }
+
+  static std::vector<TavSoftware::SwCore*> CoresNamed(TavSoftware::SwReposMan& man,
+                                                      const String& name) {
+    std::vector<TavSoftware::SwCore*> all, out;
+    man.GetSwCoreSeqRef(all);
+    for (TavSoftware::SwCore* c : all)
+      if (c->GetName().EqualsNoCase(name)) out.push_back(c);
+    return out;
   }
 
   // A hardware instance renamed: the instances placed on it and every
@@ -347,6 +725,9 @@ class EditCommand : public Command {
 
   CLI::App* app_ = nullptr;
   std::string mss_, hw_, proc_;
+  bool dryRun_ = false, force_ = false, fellBack_ = false;
+  boost::shared_ptr<TavHwDb::HwDbFile> hw_ptr_;
+  std::vector<std::pair<std::string, std::string>> renames_;
   RepoOptions repos_;
   std::map<std::string, std::vector<std::string>> values_;
 };
