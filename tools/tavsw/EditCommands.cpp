@@ -3,12 +3,16 @@
 #include <boost/shared_ptr.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <sstream>
 #include <map>
 #include <memory>
 #include <vector>
 
 #include "Command.h"
+#include "Array.h"
+#include "ArrayInst.h"
 #include "Diff.h"
+#include "Element.h"
 #include "DrvInst.h"
 #include "Function.h"
 #include "Interface.h"
@@ -25,6 +29,7 @@
 #include "ParseMss.h"
 #include "SwComponentUtil.h"
 #include "SwDb.h"
+#include "SwPropertyUtil.h"
 #include "SwSystem.h"
 #include "Tavsw.h"
 
@@ -549,6 +554,10 @@ class EditCommand : public Command {
     if (isArray && dynamic_cast<TavSoftware::ProcInst*>(comp))
       return "a processor keeps no array values";
     MdtBase::BaseNode* def = DefinitionOf(comp);
+    if (isArray) {
+      why = BadArray(def, param, *value);
+      if (!why.empty()) return why;
+    }
     if (!asParam && !asArray && !force_ && !Declares(def, param, false))
       return "'" + param + "' is not declared by " + comp->GetName() + Suggestions(def, param) +
              " (--force sets it anyway)";
@@ -560,6 +569,51 @@ class EditCommand : public Command {
     MdtBase::Property* p = drv ? drv->CreateAddPropertySetValue(seq, name, *value)
                                : lib->CreateAddPropertySetValue(seq, name, *value);
     return p ? "" : "refused";
+  }
+
+  // Why the array reader would not keep `value` as the user wrote it, or
+  // the definition has fewer columns than a row; "" when neither.
+  static std::string BadArray(MdtBase::BaseNode* def, const std::string& name,
+                              const std::string& value) {
+    TavSoftware::ArrayInst rows;
+    rows.SetName(name);
+    rows.SetMdtValuePtr(new MdtBase::StrVal(String()));
+    rows.SetValueStr(value);
+    std::ostringstream printed;
+    MdtBase::UtStreamWriter writer(printed);
+    TavSoftware::SwPropertyUtil::PrintArrayInst(&rows, "ARRAYINST", &writer);
+    writer.Commit();
+    std::string kept = printed.str();
+    const size_t eq = kept.find(" = ");
+    kept = eq == std::string::npos ? std::string() : kept.substr(eq + 3);
+    while (!kept.empty() && kept.back() == '\n') kept.pop_back();
+    auto bare = [](std::string s) {
+      s.erase(std::remove_if(s.begin(), s.end(), [](char c) { return c == ' ' || c == '\t'; }),
+              s.end());
+      return s;
+    };
+    if (bare(kept) != bare(value))
+      return "the array value would be read as " + (kept.empty() ? "nothing" : kept) +
+             "; write the rows as ((a,b),(c,d))";
+    const TavSoftware::Array* array = nullptr;
+    if (auto* mdd = dynamic_cast<TavSoftware::Mdd*>(def))
+      array = dynamic_cast<const TavSoftware::Array*>(mdd->GetPropertyByName(6, name));
+    else if (auto* mld = dynamic_cast<TavSoftware::Mld*>(def))
+      array = dynamic_cast<const TavSoftware::Array*>(mld->GetPropertyByName(6, name));
+    if (!array) return "";
+    const auto& columns = array->GetPropSeqRef(TavSoftware::Array::PARAMETERS);
+    const auto& elements = rows.GetPropSeqRef(TavSoftware::ArrayInst::ELEMENTS);
+    for (size_t r = 0; r < elements.size(); ++r) {
+      auto* row = dynamic_cast<const TavSoftware::Element*>(elements[r]);
+      const size_t n = row ? row->GetPropSeqRef(TavSoftware::Element::PARAMETERS).size() : 0;
+      if (!columns.empty() && n > columns.size()) {
+        std::string names;
+        for (const MdtBase::Property* c : columns) names += (names.empty() ? "" : ", ") + c->GetName();
+        return "row " + std::to_string(r + 1) + " has " + std::to_string(n) + " values; " + name +
+               " has " + std::to_string(columns.size()) + " columns (" + names + ")";
+      }
+    }
+    return "";
   }
 
   static std::string Upper(std::string s) {
