@@ -82,6 +82,12 @@ TEST_F(CliTcl, SupportScriptsShipWithTheTool) {
   EXPECT_EQ("-mhw-mul\n", tavtest::ReadFile(out));
   // The variable is the user's again afterwards.
   EXPECT_EQ(nullptr, std::getenv("QUARLY_VEK"));
+  // Set but empty names no installation either.
+  ::setenv("QUARLY_VEK", "", 1);
+  r = RunTavsw({"tcl", script, kMss, "--hw", kHw, "--repo", kRepo, "--", out});
+  ::unsetenv("QUARLY_VEK");
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("", r.err);
 
   // One the user set is used as it is, and a missing script said.
   tavtest::ScopedInstallRoot elsewhere(dir / "noinstall");
