@@ -60,10 +60,10 @@ TEST_F(CliEditTrustTest, SetOfAnArrayInAnotherCaseReplacesItInPlace) {
   EXPECT_EQ(0, r.status) << r.err;
   EXPECT_TRUE(Contains(tavtest::ReadFile(mss), " PARAMETER pin_map = ((1,out))\n"));
   // A plain parameter in another case is replaced too, its line kept in place.
-  r = Edit({"--set", "uart_0.c_baudrate=9600"});
+  r = Edit({"--set", "timer_0.TICK_RATE=500"});
   EXPECT_EQ(0, r.status) << r.err;
   EXPECT_TRUE(Contains(tavtest::ReadFile(mss),
-                       " PARAMETER HW_INSTANCE = uart_0\n PARAMETER C_BAUDRATE = 9600\n INTERFACE"));
+                       " PARAMETER HW_INSTANCE = timer_0\n PARAMETER tick_rate = 500\n PARAMETER mode"));
 }
 
 TEST_F(CliEditTrustTest, ValuesTheReaderWouldNotKeepAreRefused) {
@@ -124,10 +124,53 @@ TEST_F(CliEditTrustTest, UndeclaredParametersNeedForceAndNameTheClosest) {
             tavtest::ReadFile(mss));
 }
 
+// Values of the wrong type: int and bool here; what the model check of
+// build rejects with build's own message, which `build` then gives too.
+TEST_F(CliEditTrustTest, EditsAreCheckedAgainstTheDefinitionAndTheHardware) {
+  ExpectRefused({"--set", "timer_0.tick_rate=fast"},
+                "--set timer_0.tick_rate=fast: 'fast' is no int, which tavtimer declares tick_rate to be");
+  ExpectRefused({"--set", "gpio_0.C_IS_DUAL=maybe"},
+                "--set gpio_0.C_IS_DUAL=maybe: 'maybe' is neither true nor false, which tavgpio "
+                "declares C_IS_DUAL to be");
+  const struct {
+    std::string action, message;
+  } cases[] = {
+      {"standalone.stdout=nothing",
+       "line 13 - Peripheral Instance nothing assigned to PARAMETER \"stdout\" is not found in the "
+       "hardware!"},
+      {"gpio_0.pin_map=((1,sideways))", "line 47 - Invalid Value sideways  specified for PARAMETER direction!"},
+      {"uart_1.C_BAUDRATE=9600",
+       "line 29 - Parameter C_BAUDRATE has different values for different instantiation."},
+  };
+  for (const auto& c : cases) {
+    auto r = Edit({"--set", c.action});
+    EXPECT_EQ(1, r.status) << c.action;
+    EXPECT_TRUE(Contains(r.err, mss + " " + c.message)) << r.err;
+    EXPECT_TRUE(Contains(r.err, "tavsw: " + mss + ": not written: the edit makes errors build reports "
+                                "(--force writes anyway)\n"))
+        << r.err;
+    EXPECT_EQ(demo, tavtest::ReadFile(mss));
+    r = Edit({"--set", c.action, "--force"});
+    EXPECT_EQ(0, r.status) << r.err;
+    r = RunTavsw({"build", mss, "--hw", kHw, "--repo", kRepo});
+    EXPECT_EQ(1, r.status) << c.action;
+    EXPECT_TRUE(Contains(r.err, mss + " " + c.message)) << r.err;
+    dir.Write("system.mss", demo);
+  }
+}
+
 TEST_F(CliEditTrustTest, RenameRefusesATakenNameAndReachesEveryReference) {
   ExpectRefused({"--rename", "uart_0=uart_1"}, "--rename uart_0=uart_1: 'uart_1' already names an instance");
   ExpectRefused({"--rename", "uart_0=gpio_0"}, "--rename uart_0=gpio_0: 'gpio_0' already names an instance");
-  auto r = Edit({"--rename", "uart_0=console"});
+  // The hardware calls the console by another name now.
+  std::string hw = tavtest::ReadFile(kHw);
+  for (size_t at; (at = hw.find("\"uart_0\"")) != std::string::npos;) hw.replace(at, 8, "\"console\"");
+  const std::string renamedHw = dir.Write("hw.json", hw);
+  auto r = RunTavsw({"edit", mss, "--hw", renamedHw, "--repo", kRepo, "--rename", "uart_0=console"});
+  EXPECT_EQ(1, Contains(r.err, "ERROR")) << r.err;  // what the rename mends
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ("written\n", r.out);
+  r = RunTavsw({"build", mss, "--hw", renamedHw, "--repo", kRepo});
   EXPECT_EQ(0, r.status) << r.err;
   // The driver's HW_INSTANCE and the OS's stdin and stdout, nothing else.
   std::string want = Replaced(demo, " PARAMETER stdin = uart_0\n", " PARAMETER stdin = console\n");
@@ -237,18 +280,18 @@ TEST_F(CliEditTrustTest, TheFileKeepsItsIdentity) {
   const std::string link = dir / "link.mss";
   ASSERT_EQ(0, ::symlink("system.mss", link.c_str()));
   ASSERT_EQ(0, ::chmod(mss.c_str(), 0640));
-  auto r = Edit({"--set", "uart_1.C_BAUDRATE=9600"}, link);
+  auto r = Edit({"--set", "timer_0.tick_rate=9600"}, link);
   EXPECT_EQ(0, r.status) << r.err;
   struct stat st;
   ASSERT_EQ(0, ::lstat(link.c_str(), &st));
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   ASSERT_EQ(0, ::stat(mss.c_str(), &st));
   EXPECT_EQ(0640u, st.st_mode & 07777);
-  EXPECT_TRUE(Contains(tavtest::ReadFile(mss), "C_BAUDRATE = 9600\n"));
+  EXPECT_TRUE(Contains(tavtest::ReadFile(mss), "tick_rate = 9600\n"));
   // Owner and group stay those of the file, when root rewrites it.
   if (::geteuid() == 0) {
     ASSERT_EQ(0, ::chown(mss.c_str(), 1234, 5678));
-    r = Edit({"--set", "uart_1.C_BAUDRATE=4800"});
+    r = Edit({"--set", "timer_0.tick_rate=4800"});
     EXPECT_EQ(0, r.status) << r.err;
     ASSERT_EQ(0, ::stat(mss.c_str(), &st));
     EXPECT_EQ(1234u, st.st_uid);
@@ -258,12 +301,12 @@ TEST_F(CliEditTrustTest, TheFileKeepsItsIdentity) {
   // A read-only file is not replaced, not even by root.
   const std::string before = tavtest::ReadFile(mss);
   ASSERT_EQ(0, ::chmod(mss.c_str(), 0444));
-  r = Edit({"--set", "uart_1.C_BAUDRATE=300"});
+  r = Edit({"--set", "timer_0.tick_rate=300"});
   EXPECT_EQ(2, r.status);
   EXPECT_EQ("tavsw: " + mss + ": could not be written: Permission denied\n", r.err);
   EXPECT_EQ(before, tavtest::ReadFile(mss));
   // No file, and a file that does not read.
-  r = Edit({"--set", "uart_1.C_BAUDRATE=300"}, dir / "none.mss");
+  r = Edit({"--set", "timer_0.tick_rate=300"}, dir / "none.mss");
   EXPECT_EQ(1, r.status);
   EXPECT_EQ("tavsw: " + dir / "none.mss" + ": no such file\n", r.err);
   const std::string broken = dir.Write("broken.mss", "BEGIN DRIVER\n PARAMETER HW_INSTANCE = uart_0\n");

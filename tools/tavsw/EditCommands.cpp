@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 #include <map>
+#include <set>
 #include <memory>
 #include <vector>
 
@@ -30,6 +31,8 @@
 #include "SwComponentUtil.h"
 #include "SwDb.h"
 #include "SwPropertyUtil.h"
+#include "SwRTClass.h"
+#include "SwRTUtil.h"
 #include "SwSystem.h"
 #include "Tavsw.h"
 
@@ -400,7 +403,8 @@ class EditCommand : public Command {
     // be lost); problems the checks find (a hardware instance renamed away)
     // are reported and may be what the actions mend.
     MssSnapshot before;
-    if (ReaderErrors(mss_, before)) {
+    Mss probe;
+    if (ReaderErrors(mss_, probe, before)) {
       ctx.diag.Tool(MsgSeverity::kError, "has errors; nothing was changed", mss_);
       return kTavswErrors;
     }
@@ -437,6 +441,24 @@ class EditCommand : public Command {
       ctx.out << "unchanged\n";
       return kTavswOk;
     }
+    // What build would now report and did not before the edit: the same
+    // messages, so that the user meets them here rather than there.
+    if (!force_) {
+      std::set<std::string> was;
+      for (const MsgRecord& m : BuildErrors(probe, *man)) was.insert(Diagnostics::Key(m));
+      int added = 0;
+      for (const MsgRecord& m : BuildErrors(*system.GetMss(), *man))
+        if (!was.count(Diagnostics::Key(m))) {
+          ctx.diag.Report(m);
+          ++added;
+        }
+      if (added) {
+        ctx.diag.Tool(MsgSeverity::kError,
+                      "not written: the edit makes errors build reports (--force writes anyway)",
+                      mss_);
+        return kTavswErrors;
+      }
+    }
     if (dryRun_) {
       ctx.out << UnifiedDiff(original, text, mss_, mss_);
       return kTavswOk;
@@ -466,13 +488,28 @@ class EditCommand : public Command {
   // True when the reader reports errors in the file; its messages are then
   // passed on (once), otherwise dropped, as the session reads the file again.
   // `snapshot` receives the components as read.
-  static bool ReaderErrors(const std::string& file, MssSnapshot& snapshot) {
+  // The errors building the runtime model of `mss` reports, held back.
+  std::vector<MsgRecord> BuildErrors(const Mss& mss, TavSoftware::SwReposMan& man) const {
+    struct Hold : MsgSink {
+      MsgSink* previous = Port_MsgManData::SetSink(this);
+      std::vector<MsgRecord> held;
+      void Report(const MsgRecord& m) override {
+        if (m.severity == MsgSeverity::kError) held.push_back(m);
+      }
+      ~Hold() override { Port_MsgManData::SetSink(previous); }
+    } hold;
+    int errors = 0;
+    std::unique_ptr<TavSoftware::SwRTClass> model(
+        TavSoftware::SwRTUtil::CreateSwRTObject(hw_ptr_, &mss, man, errors, nullptr));
+    return std::move(hold.held);
+  }
+
+  static bool ReaderErrors(const std::string& file, Mss& probe, MssSnapshot& snapshot) {
     struct Hold : MsgSink {
       MsgSink* previous = Port_MsgManData::SetSink(this);
       std::vector<MsgRecord> held;
       void Report(const MsgRecord& m) override { held.push_back(m); }
     } hold;
-    Mss probe;
     const bool bad = TavSoftware::ParseMss::Parse(file, &probe) != 0;
     Port_MsgManData::SetSink(hold.previous);
     if (bad && hold.previous)
@@ -561,6 +598,10 @@ class EditCommand : public Command {
     if (!asParam && !asArray && !force_ && !Declares(def, param, false))
       return "'" + param + "' is not declared by " + comp->GetName() + Suggestions(def, param) +
              " (--force sets it anyway)";
+    if (!isArray && !force_) {
+      why = BadTyped(def, comp->GetName(), param, *value);
+      if (!why.empty()) return why;
+    }
     String name = asParam ? asParam->GetName() : asArray ? asArray->GetName() : String(Upper(param));
     const int seq = isArray ? TavSoftware::DrvInst::ARRAYS : TavSoftware::DrvInst::PARAMETERS;
     // A parameter that becomes an array (or the other way) changes place.
@@ -616,6 +657,38 @@ class EditCommand : public Command {
     return "";
   }
 
+  // Why `value` does not have the type the definition declares for the
+  // parameter; "" when it has, or the type is not int or bool. The model
+  // check of build tells the other types (enum values, peripheral
+  // instances, ranges) and is run on the edit afterwards.
+  static std::string BadTyped(MdtBase::BaseNode* def, const std::string& comp,
+                              const std::string& param, const std::string& value) {
+    const MdtBase::Property* p = nullptr;
+    if (auto* mdd = dynamic_cast<TavSoftware::Mdd*>(def))
+      p = mdd->GetPropertyByName(3, param);
+    else if (auto* mld = dynamic_cast<TavSoftware::Mld*>(def))
+      p = mld->GetPropertyByName(3, param) ? mld->GetPropertyByName(3, param)
+                                            : mld->GetPropertyByName(4, param);
+    if (!p) return "";
+    const String type = p->GetPsfCompValueStr("type");
+    if (type.EqualsNoCase("int")) {
+      std::string_view digits(value);
+      if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) digits.remove_prefix(1);
+      bool hex = digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X');
+      if (hex) digits.remove_prefix(2);
+      bool ok = !digits.empty();
+      for (char c : digits)
+        ok = ok && (hex ? std::isxdigit(static_cast<unsigned char>(c)) != 0
+                        : std::isdigit(static_cast<unsigned char>(c)) != 0);
+      if (!ok) return "'" + value + "' is no int, which " + comp + " declares " + p->GetName() + " to be";
+    } else if (type.EqualsNoCase("bool")) {
+      if (!Port::EqualsNoCase(value, "true") && !Port::EqualsNoCase(value, "false"))
+        return "'" + value + "' is neither true nor false, which " + comp + " declares " +
+               p->GetName() + " to be";
+    }
+    return "";
+  }
+
   static std::string Upper(std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
@@ -665,7 +738,12 @@ class EditCommand : public Command {
       const std::string to = v.substr(eq + 1);
       std::string why = BadName(to);
       if (!why.empty()) return "'" + to + "' is not an instance name";
-      if (hw_ptr_->IsInstPresent(to) || MssUtil::GetDrvInstByHwInstName(mss, to))
+      // Onto a name the MSS uses, two instances would become one. Onto a
+      // hardware instance only when the old name is no longer the
+      // hardware's: the MSS follows a renaming of the hardware, and never
+      // moves a component from one hardware instance to another.
+      if (MssUtil::GetDrvInstByHwInstName(mss, to) ||
+          (hw_ptr_->IsInstPresent(to) && hw_ptr_->IsInstPresent(v.substr(0, eq))))
         return "'" + to + "' already names an instance";
       why = Rename(system, v.substr(0, eq), to);
       if (why.empty()) renames_.push_back({v.substr(0, eq), to});
