@@ -317,3 +317,48 @@ TEST_F(CliEditTrustTest, TheFileKeepsItsIdentity) {
 }
 
 }  // namespace
+
+namespace {
+
+class CliNewTest : public tavtest::ScratchTest {};
+
+TEST_F(CliNewTest, RefusesAnOsTheRepositoriesDoNotHold) {
+  const std::string out = dir / "new.mss";
+  for (const char* os : {"tavrtos:9.00.a", "nosuch"}) {
+    auto r = RunTavsw({"new", "-o", out, "--hw", kHw, "--proc", "cpu_0", "--repo", kRepo, "--os", os});
+    EXPECT_EQ(1, r.status) << os;
+    EXPECT_EQ("", r.out);
+    EXPECT_FALSE(Port::File::exist(out)) << os;
+  }
+  auto r = RunTavsw({"new", "-o", out, "--hw", kHw, "--proc", "cpu_0", "--repo", kRepo, "--os",
+                     "tavrtos:9.00.a"});
+  EXPECT_EQ("tavsw: no MSS made: the repositories hold no OS 'tavrtos' version 9.00.a for cpu_0\n",
+            r.err);
+}
+
+TEST_F(CliNewTest, TemplateKeepsArraysInterfacesAndTheHardwareFile) {
+  const std::string out = dir / "new.mss";
+  auto r = RunTavsw({"new", "-o", out, "--hw", kHw, "--proc", "cpu_0", "--repo", kRepo, "--template",
+                     kEx + "/system.mss"});
+  EXPECT_EQ(0, r.status) << r.err;
+  const std::string text = tavtest::ReadFile(out);
+  for (const char* part :
+       {" PARAMETER HW_SPEC_FILE = hw/system.json\n",
+        " PARAMETER HW_INSTANCE = uart_0\n PARAMETER C_BAUDRATE = 115200\n INTERFACE stdin\n INTERFACE stdout\nEND\n",
+        " PARAMETER pin_map = ((0,out))\n", "# The console.\nBEGIN DRIVER\n"})
+    EXPECT_TRUE(Contains(text, part)) << part << text;
+  r = RunTavsw({"build", out, "--hw", kHw, "--repo", kRepo});
+  EXPECT_EQ(0, r.status) << r.err;
+}
+
+// "-o -" writes the MSS to standard output and nothing else there.
+TEST_F(CliNewTest, DashWritesToStandardOutput) {
+  auto r = RunTavsw({"new", "-o", "-", "--hw", kHw, "--proc", "cpu_0", "--repo", kRepo});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_EQ(0u, r.out.find("\n PARAMETER VERSION = 2.2.0\n")) << r.out;
+  EXPECT_TRUE(Contains(r.out, "BEGIN OS\n PARAMETER OS_NAME = standalone\n")) << r.out;
+  EXPECT_FALSE(Contains(r.out, "os: ")) << r.out;
+  EXPECT_FALSE(Port::File::exist("-"));
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <type_traits>
 #include <map>
 #include <set>
 #include <memory>
@@ -25,6 +26,7 @@
 #include "HwDbFile.h"
 #include "LibInst.h"
 #include "Mss.h"
+#include "Param.h"
 #include "MssUtil.h"
 #include "OsInst.h"
 #include "ParseMss.h"
@@ -35,6 +37,7 @@
 #include "SwRTUtil.h"
 #include "SwSystem.h"
 #include "Tavsw.h"
+#include "psf/MssText.h"
 
 namespace tavsw {
 namespace {
@@ -74,72 +77,6 @@ bool IsProcessor(Context& ctx, const TavHwDb::HwDbFile& hw, const std::string& h
                 hwFile);
   return false;
 }
-
-class NewCommand : public Command {
- public:
-  const char* Name() const override { return "new"; }
-  const char* Help() const override {
-    return "Make the MSS of a processor of the hardware: a driver for each instance it "
-           "addresses, an OS, or what a template MSS chooses";
-  }
-  void Declare(CLI::App& app) override {
-    app.add_option("-o,--output", out_, "The MSS file to write")->required();
-    app.add_option("--hw", hw_, "The hardware description (JSON)")->required();
-    app.add_option("--proc", proc_, "The processor instance")->required();
-    app.add_option("--os", os_, "The OS, NAME[:VERSION] (any version when none is given)");
-    app.add_option("--template", template_, "Take drivers, OS and libraries from this MSS");
-    app.add_flag("--force", force_, "Overwrite an existing output file");
-    repos_.Declare(app);
-  }
-  int Run(Context& ctx) override {
-    if (Port::File::exist(out_) && !force_) {
-      ctx.diag.Tool(MsgSeverity::kError, "exists; --force overwrites it", out_);
-      return kTavswUsage;
-    }
-    auto hw = ReadHw(hw_);
-    if (!hw) return kTavswErrors;
-    auto man = repos_.Make(ctx);
-    if (!man) return kTavswErrors;
-    if (!IsProcessor(ctx, *hw, hw_, proc_)) return kTavswErrors;
-    SwSystem system(hw, Port::FileName(out_).GetBase().c_str());
-    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
-    int code;
-    if (!template_.empty()) {
-      code = system.CreateMssFromTemplate(proc_.c_str(), template_.c_str());
-    } else {
-      auto [name, version] = NameVersion(os_);
-      code = system.CreateMss(proc_.c_str(), os_.empty() ? nullptr : name.c_str(),
-                              os_.empty() ? "*" : version.c_str());
-    }
-    if (code != 0) {
-      ctx.diag.Tool(MsgSeverity::kError,
-                    template_.empty() ? "no MSS made: no such OS for this processor"
-                                      : "no MSS made from the template",
-                    template_.empty() ? out_ : template_);
-      return kTavswErrors;
-    }
-    if (system.WriteMss(out_.c_str()) != 0) {
-      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), out_);
-      return kTavswUsage;
-    }
-    std::vector<std::string> insts{proc_};
-    for (const std::string& i : hw->GetAddressableInstNames(proc_))
-      if (!i.empty()) insts.push_back(i);
-    for (const std::string& i : insts) {
-      const String name = system.GetDriverName(i);
-      ctx.out << i << ": " << (name.empty() ? "no driver" : name + " " + system.GetDriverVersion(i))
-              << "\n";
-    }
-    const String os = system.GetOsName();
-    ctx.out << "os: " << (os.empty() ? "none" : os + " " + system.GetOsVersion()) << "\n";
-    return kTavswOk;
-  }
-
- private:
-  std::string out_, hw_, proc_, os_, template_;
-  bool force_ = false;
-  RepoOptions repos_;
-};
 
 // One action of `tavsw edit`, in the order the command line gives them.
 struct Action {
@@ -328,6 +265,25 @@ std::string Joined(const std::vector<std::string>& names) {
   std::string out;
   for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
   return out;
+}
+
+// Whether the driver's definition lists `ipType` among its supported
+// peripherals; true when it lists none (a generic driver).
+bool Supports(TavSoftware::DrvInst* inst, const std::string& ipType) {
+  auto* mdd = dynamic_cast<TavSoftware::Mdd*>(DefinitionOf(inst));
+  if (!mdd) return true;
+  const String list = mdd->GetPropertyValueStr(2, "supported_peripherals");
+  if (list.empty()) return true;
+  std::string word;
+  for (char c : std::string(list) + " ") {
+    if (c == '(' || c == ')' || c == ',' || c == ' ' || c == '\t') {
+      if (!word.empty() && Port::EqualsNoCase(word, ipType)) return true;
+      word.clear();
+    } else {
+      word += c;
+    }
+  }
+  return false;
 }
 
 class EditCommand : public Command {
@@ -803,25 +759,6 @@ class EditCommand : public Command {
                   mss_);
   }
 
-  // Whether the driver's definition lists `ipType` among its supported
-  // peripherals; true when it lists none (a generic driver).
-  static bool Supports(TavSoftware::DrvInst* inst, const std::string& ipType) {
-    auto* mdd = dynamic_cast<TavSoftware::Mdd*>(DefinitionOf(inst));
-    if (!mdd) return true;
-    const String list = mdd->GetPropertyValueStr(2, "supported_peripherals");
-    if (list.empty()) return true;
-    std::string word;
-    for (char c : std::string(list) + " ") {
-      if (c == '(' || c == ')' || c == ',' || c == ' ' || c == '\t') {
-        if (!word.empty() && Port::EqualsNoCase(word, ipType)) return true;
-        word.clear();
-      } else {
-        word += c;
-      }
-    }
-    return false;
-  }
-
   static std::vector<TavSoftware::SwCore*> CoresNamed(TavSoftware::SwReposMan& man,
                                                       const String& name) {
     std::vector<TavSoftware::SwCore*> all, out;
@@ -862,6 +799,163 @@ class EditCommand : public Command {
   std::vector<std::pair<std::string, std::string>> renames_;
   RepoOptions repos_;
   std::map<std::string, std::vector<std::string>> values_;
+};
+
+class NewCommand : public Command {
+ public:
+  const char* Name() const override { return "new"; }
+  const char* Help() const override {
+    return "Make the MSS of a processor of the hardware: a driver for each instance it "
+           "addresses, an OS, or what a template MSS chooses";
+  }
+  void Declare(CLI::App& app) override {
+    app.add_option("-o,--output", out_, "The MSS file to write ('-': standard output)")->required();
+    app.add_option("--hw", hw_, "The hardware description (JSON)")->required();
+    app.add_option("--proc", proc_, "The processor instance")->required();
+    app.add_option("--os", os_, "The OS, NAME[:VERSION] (any version when none is given)");
+    app.add_option("--template", template_,
+                   "Take drivers, OS, libraries and their settings from this MSS");
+    app.add_flag("--force", force_, "Overwrite an existing output file");
+    repos_.Declare(app);
+  }
+  int Run(Context& ctx) override {
+    const bool toStdout = out_ == "-";
+    if (!toStdout && Port::File::exist(out_) && !force_) {
+      ctx.diag.Tool(MsgSeverity::kError, "exists; --force overwrites it", out_);
+      return kTavswUsage;
+    }
+    auto hw = ReadHw(hw_);
+    if (!hw) return kTavswErrors;
+    auto man = repos_.Make(ctx);
+    if (!man) return kTavswErrors;
+    if (!IsProcessor(ctx, *hw, hw_, proc_)) return kTavswErrors;
+    SwSystem system(hw, toStdout ? "system" : Port::FileName(out_).GetBase().c_str());
+    system.SetBaseNodePtr(SwSystem::REPOS_MAN, man.get());
+    int code;
+    auto [osName, osVersion] = NameVersion(os_);
+    if (!template_.empty()) {
+      code = system.CreateMssFromTemplate(proc_.c_str(), template_.c_str());
+    } else {
+      code = system.CreateMss(proc_.c_str(), os_.empty() ? nullptr : osName.c_str(),
+                              os_.empty() ? "*" : osVersion.c_str());
+    }
+    if (code != 0) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    template_.empty() ? "no MSS made: no such OS for this processor"
+                                      : "no MSS made from the template",
+                    template_.empty() ? out_ : template_);
+      return kTavswErrors;
+    }
+    Mss* mss = system.GetMss();
+    // The OS asked for, or none at all: an MSS without it is not what was
+    // asked.
+    if (!os_.empty() && (!system.GetOsName().EqualsNoCase(osName) ||
+                         (osVersion != "*" && !system.GetOsVersion().EqualsNoCase(osVersion)))) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "no MSS made: the repositories hold no OS '" + osName + "'" +
+                        (osVersion == "*" ? std::string() : " version " + osVersion) + " for " +
+                        proc_);
+      return kTavswErrors;
+    }
+    if (!template_.empty()) KeepFromTemplate(ctx, *mss);
+    // A driver is only given to hardware it names as supported.
+    std::vector<std::string> insts{proc_};
+    for (const std::string& i : hw->GetAddressableInstNames(proc_))
+      if (!i.empty()) insts.push_back(i);
+    for (const std::string& i : insts) {
+      TavSoftware::DrvInst* d = MssUtil::GetDrvInstByHwInstName(mss, i);
+      const std::string type = hw->GetIpType(i);
+      if (!d || type.empty() || Supports(d, type)) continue;
+      ctx.diag.Tool(MsgSeverity::kWarning,
+                    i + " is left without a driver: " + std::string(d->GetName()) +
+                        " does not name " + type + " among its supported peripherals",
+                    template_.empty() ? hw_ : template_);
+      system.RemoveDriver(i);
+    }
+    const std::string text = TavSoftware::detail::MssText(*mss);
+    const std::string why = ReadBackProblem(text, *mss);
+    if (!why.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, "not written: the MSS made " + why,
+                    toStdout ? std::string() : out_);
+      return kTavswErrors;
+    }
+    if (toStdout) {
+      ctx.out << text;
+      return kTavswOk;
+    }
+    const std::string failure = WriteFileAtomically(out_, text);
+    if (!failure.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, "could not be written: " + failure, out_);
+      return kTavswUsage;
+    }
+    for (const std::string& i : insts) {
+      const String name = system.GetDriverName(i);
+      ctx.out << i << ": " << (name.empty() ? "no driver" : name + " " + system.GetDriverVersion(i))
+              << "\n";
+    }
+    const String os = system.GetOsName();
+    ctx.out << "os: " << (os.empty() ? "none" : os + " " + system.GetOsVersion()) << "\n";
+    return kTavswOk;
+  }
+
+ private:
+  // What making an MSS from a template leaves out: the template's
+  // HW_SPEC_FILE, and the arrays, interfaces and comments of each component
+  // that kept its driver (or OS, or library), where its definition declares
+  // them.
+  void KeepFromTemplate(Context& ctx, Mss& made) {
+    Mss templ;
+    {
+      struct Quiet : MsgSink {
+        MsgSink* previous = Port_MsgManData::SetSink(this);
+        void Report(const MsgRecord&) override {}
+        ~Quiet() override { Port_MsgManData::SetSink(previous); }
+      } quiet;  // the session read the template already and said what it found
+      TavSoftware::ParseMss::Parse(template_, &templ);
+    }
+    const String spec = templ.GetPsfCompValueStr(Mss::PARAMETERS, "HW_SPEC_FILE");
+    if (!spec.empty() && !made.GetPsfCompByName(Mss::PARAMETERS, "HW_SPEC_FILE")) {
+      auto* p = new TavSoftware::Param();
+      p->SetName("HW_SPEC_FILE");
+      p->SetMdtValuePtr(new MdtBase::StrVal(spec));
+      made.AddPsfComp(Mss::PARAMETERS, p);
+    }
+    std::vector<std::string> dropped;
+    auto carry = [&](auto* from, auto* to) {
+      using Inst = std::remove_pointer_t<decltype(to)>;
+      if (!from || !to || !from->GetName().EqualsNoCase(to->GetName())) return;
+      Settings s;
+      for (const MdtBase::Property* p : from->GetPropSeqRef(Inst::ARRAYS))
+        if (!to->GetPropertyByName(Inst::ARRAYS, p->GetName()))
+          s.values.push_back({Inst::ARRAYS, p->GetName(), p->GetValueStr()});
+      const Settings all = TakeSettings(from);
+      s.ifaces = all.ifaces;
+      s.comment = all.comment;
+      for (const std::string& n : GiveSettings(to, DefinitionOf(to), s))
+        dropped.push_back(std::string(to->GetName()) + " " + n);
+    };
+    for (int seq : {Mss::DRIVERS, Mss::PROCESSORS})
+      for (MdtBase::PsfComp* c : templ.GetPsfCompSeqRef(seq)) {
+        auto* from = dynamic_cast<TavSoftware::DrvInst*>(c);
+        const String inst = from->GetPropertyValueStr(TavSoftware::DrvInst::PARAMETERS, "HW_INSTANCE");
+        carry(from, MssUtil::GetDrvInstByHwInstName(&made, inst));
+      }
+    for (int seq : {Mss::OSES, Mss::LIBRARIES})
+      for (MdtBase::PsfComp* c : templ.GetPsfCompSeqRef(seq)) {
+        auto* from = dynamic_cast<TavSoftware::LibInst*>(c);
+        for (MdtBase::PsfComp* m : made.GetPsfCompSeqRef(seq))
+          if (m->GetName().EqualsNoCase(c->GetName()))
+            carry(from, dynamic_cast<TavSoftware::LibInst*>(m));
+      }
+    if (!dropped.empty())
+      ctx.diag.Tool(MsgSeverity::kWarning,
+                    "not taken, as the definitions do not declare them: " + Joined(dropped),
+                    template_);
+  }
+
+  std::string out_, hw_, proc_, os_, template_;
+  bool force_ = false;
+  RepoOptions repos_;
 };
 
 // Which cores a query's NAME VERSION names.
