@@ -97,6 +97,11 @@ const struct {
     {"PROC_INSTANCE", "--rename"},
 };
 
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
 // Why the reader would not keep `value` as written; "" when it would.
 std::string BadValue(const std::string& value) {
   if (value.empty()) return "an empty value is not kept (--unset removes a parameter)";
@@ -645,11 +650,6 @@ class EditCommand : public Command {
     return "";
   }
 
-  static std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-  }
-
   // Applies one well-formed action; the reason when it is refused, else "".
   std::string Apply(Context& ctx, SwSystem& system, TavSoftware::SwReposMan* man,
                     const Action& a) {
@@ -862,8 +862,17 @@ class NewCommand : public Command {
     std::vector<std::string> insts{proc_};
     for (const std::string& i : hw->GetAddressableInstNames(proc_))
       if (!i.empty()) insts.push_back(i);
+    // One index of the instances by hardware instance: a lookup each would
+    // make a large system quadratic.
+    std::map<std::string, TavSoftware::DrvInst*> byHw;
+    for (int seq : {Mss::PROCESSORS, Mss::DRIVERS})
+      for (MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq))
+        if (auto* d = dynamic_cast<TavSoftware::DrvInst*>(c))
+          byHw.emplace(
+              Upper(d->GetPropertyValueStr(TavSoftware::DrvInst::PARAMETERS, "HW_INSTANCE")), d);
     for (const std::string& i : insts) {
-      TavSoftware::DrvInst* d = MssUtil::GetDrvInstByHwInstName(mss, i);
+      auto it = byHw.find(Upper(i));
+      TavSoftware::DrvInst* d = it == byHw.end() ? nullptr : it->second;
       const std::string type = hw->GetIpType(i);
       if (!d || type.empty() || Supports(d, type)) continue;
       ctx.diag.Tool(MsgSeverity::kWarning,
@@ -871,6 +880,7 @@ class NewCommand : public Command {
                         " does not name " + type + " among its supported peripherals",
                     template_.empty() ? hw_ : template_);
       system.RemoveDriver(i);
+      byHw.erase(it);
     }
     const std::string text = TavSoftware::detail::MssText(*mss);
     const std::string why = ReadBackProblem(text, *mss);
@@ -889,8 +899,13 @@ class NewCommand : public Command {
       return kTavswUsage;
     }
     for (const std::string& i : insts) {
-      const String name = system.GetDriverName(i);
-      ctx.out << i << ": " << (name.empty() ? "no driver" : name + " " + system.GetDriverVersion(i))
+      auto it = byHw.find(Upper(i));
+      ctx.out << i << ": "
+              << (it == byHw.end()
+                      ? std::string("no driver")
+                      : it->second->GetName() + " " +
+                            it->second->GetPropertyValueStr(TavSoftware::DrvInst::PARAMETERS,
+                                                            "DRIVER_VER"))
               << "\n";
     }
     const String os = system.GetOsName();
