@@ -1,7 +1,6 @@
 // Hardware database interface. The software database only calls these ten
 // operations; the hardware side (a sibling library) implements them. They
-// only read, and the checks of a large model ask them from two threads at
-// once: an implementation answers without changing anything it shares.
+// only read, and are asked from one thread at a time.
 #ifndef TAVSOFTWARE_HWDB_H
 #define TAVSOFTWARE_HWDB_H
 

@@ -1,7 +1,5 @@
 #include <algorithm>
-#include <future>
 #include <memory>
-#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -46,10 +44,6 @@ String DefinitionPath(const SwCore* core, int fileKind) {
   f.SetExtension(fileKind == SwCore::MDD ? ".mdd" : ".mld");
   return f.GetFullName();
 }
-
-// From this many directories not looked at yet, they are looked at on two
-// threads.
-constexpr size_t kParallelScan = 512;
 
 }  // namespace
 
@@ -250,25 +244,7 @@ bool SwReposImp::IsCore(size_t i) {
 
 void SwReposImp::Settle() {
   if (listed.empty()) return;
-  // Entries not looked at yet are looked at in two halves side by side
-  // when there are many, as a scan looks at them.
-  std::vector<size_t> unknown;
-  for (size_t i = 0; i < listed.size(); ++i)
-    if (listed[i].state == 0) unknown.push_back(i);
-  auto look = [this, &unknown](size_t from, size_t to) {
-    for (size_t j = from; j < to; ++j) IsCore(unknown[j]);
-  };
-  std::future<void> half;
-  const size_t mid = unknown.size() / 2;
-  if (unknown.size() >= kParallelScan) {
-    try {
-      half = std::async(std::launch::async, look, mid, unknown.size());
-    } catch (const std::system_error&) {
-      // No thread to be had: all are looked at here.
-    }
-  }
-  look(0, half.valid() ? mid : unknown.size());
-  if (half.valid()) half.get();
+  for (size_t i = 0; i < listed.size(); ++i) IsCore(i);
   for (Listed& l : listed) {
     if (l.state < 0) continue;
     // Two categories may lead to one directory (through a link).

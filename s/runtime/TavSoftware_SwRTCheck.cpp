@@ -15,7 +15,6 @@
 #include "OsInstUtil.h"
 #include "SwRTClass.h"
 #include "SwRTUtil.h"
-#include "runtime/OnTwoThreads.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -91,57 +90,6 @@ bool HasInterface(const PsfComp* target, const String& name) {
   return MdtBase::PropertyUtil::GetPropertyByName(InstSeq(target, 3), name, 0) != nullptr;
 }
 
-// True when checking an instance's own values could reset its HW_INSTANCE,
-// which the interface checks of other instances look at.
-bool AnyResettableHwInstance(const PsfCompSeq& comps) {
-  for (const PsfComp* c : comps) {
-    const Property* hwInst = MdtBase::PropertyUtil::GetPropertyByName(InstSeq(c, 1), "HW_INSTANCE");
-    if (hwInst && Eq(Attr(hwInst, "gui_permit"), "none")) return true;
-  }
-  return false;
-}
-
-// CheckPsfCompInst over many driver instances, on two threads: first every
-// instance's own values (which may reset a value nobody may configure),
-// then, once all are done, what each instance that passed requires of the
-// others and of the hardware, which only reads. Said and counted as the one
-// by one walk says and counts it; that walk is taken when a reset could
-// change what another instance's check finds.
-int CheckDrivers(const PsfCompSeq& comps, const Mss* mss, const SwRTUtil::HwDbPtr& hw,
-                 std::vector<SwRepos*>& repos) {
-  const size_t n = comps.size();
-  if (n < kTwoThreads || AnyResettableHwInstance(comps))
-    return SwRTUtil::CheckPsfCompInst(comps, Mss::DRIVERS, mss, hw, repos);
-  std::vector<int> own(n, 0), others(n, 0);
-  const SaidOnTwoThreads first = OnTwoThreads(n, [&](size_t i) {
-    PropSeq* params = InstSeqMutable(comps[i], 1);
-    PropSeq* arrays = InstSeqMutable(comps[i], 2);
-    if (params && arrays)
-      own[i] = SwRTUtil::CheckPsfCompSeq(*params, hw) + SwRTUtil::CheckPsfCompSeq(*arrays, hw);
-  });
-  const SaidOnTwoThreads second = OnTwoThreads(n, [&](size_t i) {
-    PsfComp* comp = comps[i];
-    PropSeq* params = InstSeqMutable(comp, 1);
-    PropSeq* arrays = InstSeqMutable(comp, 2);
-    if (!params || !arrays || own[i] != 0) return;
-    const bool hasSupp =
-        MdtBase::PropertyUtil::GetPropertyByName(InstSeq(comp, 0), "supported_peripherals", 0);
-    int count = SwRTUtil::CheckReqIf(*params, mss);
-    if (count == 0) count += SwRTUtil::CheckReqIf(*arrays, mss);
-    if (count == 0 && hasSupp) count += SwRTUtil::CheckSuppPeriph(comp, Mss::DRIVERS, hw, repos);
-    others[i] = count;
-  });
-  PassInOrder pass;
-  pass.Add(first);
-  pass.Add(second);
-  int count = 0;
-  for (size_t i = 0; i < n; ++i) {
-    pass.Pass(i);
-    count += own[i] + others[i];
-  }
-  return count;
-}
-
 }  // namespace
 
 // --- The model and the MSS ----------------------------------------------------
@@ -153,9 +101,7 @@ int SwRTUtil::CheckSwRTClass(SwRTClass* model, std::vector<SwRepos*>& repos) {
   count += CheckPsfCompSeq(model->GetPsfCompSeqRef(Mss::PARAMETERS), hw);
   count += CheckPsfCompSeq(model->GetPsfCompSeqRef(Mss::ARRAYS), hw);
   for (int kind : {Mss::PROCESSORS, Mss::OSES, Mss::DRIVERS, Mss::LIBRARIES})
-    count += kind == Mss::DRIVERS
-                 ? CheckDrivers(model->GetPsfCompSeqRef(kind), model, hw, repos)
-                 : CheckPsfCompInst(model->GetPsfCompSeqRef(kind), kind, model, hw, repos);
+    count += CheckPsfCompInst(model->GetPsfCompSeqRef(kind), kind, model, hw, repos);
   return count;
 }
 

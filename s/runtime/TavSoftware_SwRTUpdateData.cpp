@@ -1,7 +1,6 @@
 // SwRTUtil: organising a runtime model per hardware processor (its
 // processor component, OS, libraries and drivers), and the processor mode.
 #include <memory>
-#include <optional>
 #include <unordered_map>
 
 #include "Driver.h"
@@ -19,7 +18,6 @@
 #include "SwRTClass.h"
 #include "SwRTUtil.h"
 #include "SwRepos.h"
-#include "runtime/OnTwoThreads.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -116,25 +114,18 @@ constexpr size_t kNone = static_cast<size_t>(-1);
 class DriverIndex {
  public:
   explicit DriverIndex(const NVSeq& drivers) : drivers_(drivers) {
-    // Looking up each one's HW_INSTANCE is most of the work: on two threads
-    // for many drivers.
-    std::vector<std::optional<std::string>> keys(drivers.size());
-    OnTwoThreads(drivers.size(), [&](size_t i) {
-      const DrvInst* d = AsDrvInst(drivers[i]);
-      const MdtBase::Property* hw =
-          d ? d->GetPropertyByName(DrvInst::PARAMETERS, "HW_INSTANCE") : nullptr;
-      if (hw) keys[i] = Lower(hw->GetValueStr());
-    }, drivers.size() >= kTwoThreads);
     for (size_t i = 0; i < drivers.size(); ++i) {
-      if (!AsDrvInst(drivers[i])) continue;
-      if (!keys[i])
+      const DrvInst* d = AsDrvInst(drivers[i]);
+      if (!d) continue;
+      const MdtBase::Property* hw = d->GetPropertyByName(DrvInst::PARAMETERS, "HW_INSTANCE");
+      if (!hw)
         withoutHw_.push_back(i);
       else
-        byHw_.emplace(std::move(*keys[i]), i);  // the first one wins
+        byHw_.emplace(Lower(hw->GetValueStr()), i);  // the first one wins
     }
   }
   // The index of the driver serving `name`; kNone when none does. Reports
-  // nothing, and may be asked from two threads.
+  // nothing.
   size_t Lookup(const std::string& name) const {
     auto it = byHw_.find(Lower(name));
     return it == byHw_.end() ? kNone : it->second;
@@ -177,67 +168,44 @@ Driver* NewDriver(SwRTClass* model, const DrvInst* d, const String& hwName, int&
 
 using DriversByName = std::unordered_map<std::string, Driver*>;
 
-// One driver of a processor and the further instances folded into it.
+// One driver of a processor, with the version its first instance named.
 struct Folded {
   Driver* driver;
   String version;
-  std::vector<std::pair<size_t, DrvInst*>> further;  // by peripheral, in order
 };
 
 // Gives `P` its drivers: one per driver name, serving every peripheral the
 // processor addresses whose instance names it, each further instance folded
-// into the first. Said and counted as a walk over the peripherals one after
-// the other says and counts it; the lookups, and the folding of different
-// drivers, are shared between two threads when there are many.
+// into the first.
 int AddDrivers(SwRTClass* model, Processor* P, const std::vector<std::string>& names,
                const DriverIndex& index) {
   const boost::shared_ptr<TavHwDb::HwDb> hw = model->GetHwDbPtr();
-  const size_t n = names.size();
-  // Each peripheral's driver (kNone when none; processors have none), that
-  // driver's name in lower case and its version.
-  std::vector<size_t> at(n, kNone);
-  std::vector<std::string> key(n);
-  std::vector<String> version(n);
-  std::vector<char> processor(n, 0);
-  OnTwoThreads(n, [&](size_t i) {
-    if (names[i].empty()) return;
-    processor[i] = Eq(hw->GetIpClass(names[i]), "PROCESSOR");
-    if (!processor[i]) at[i] = index.Lookup(names[i]);
-    if (at[i] == kNone) return;
-    const DrvInst* d = index.At(at[i]);
-    key[i] = String(d->GetName()).MakeLower();
-    version[i] = d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER");
-  }, n >= kTwoThreads);
-
   int count = 0;
   std::vector<Driver*>& list = P->GetDriverSeqRef();
   list.clear();
-  std::vector<Folded> drivers;
-  std::unordered_map<std::string, size_t> byName;
-  size_t further = 0;
-  InstanceMessages said;
-  for (size_t i = 0; i < n; ++i) {
-    said.At(i);
-    if (names[i].empty()) {
+  std::unordered_map<std::string, Folded> byName;
+  for (const std::string& name : names) {
+    if (name.empty()) {
       Msg().issueError(
           "A peripheral addressable by the processor %s seems to have no instance name.\n",
           P->GetHwInstance().c_str());
       ++count;
       continue;
     }
-    if (processor[i]) continue;
-    index.ReportWithoutHw(at[i], count);
-    if (at[i] == kNone) continue;
-    DrvInst* d = index.At(at[i]);
-    auto [it, first] = byName.try_emplace(key[i], drivers.size());
+    if (Eq(hw->GetIpClass(name), "PROCESSOR")) continue;
+    const size_t at = index.Lookup(name);
+    index.ReportWithoutHw(at, count);
+    if (at == kNone) continue;
+    DrvInst* d = index.At(at);
+    auto [it, first] = byName.try_emplace(String(d->GetName()).MakeLower());
     if (first) {
-      Driver* driver = NewDriver(model, d, names[i], count);
+      Driver* driver = NewDriver(model, d, name, count);
       list.push_back(driver);
-      drivers.push_back({driver, driver->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"), {}});
+      it->second = {driver, driver->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER")};
       continue;
     }
-    Folded& into = drivers[it->second];
-    if (!Eq(into.version, version[i])) {
+    Folded& into = it->second;
+    if (!Eq(into.version, d->GetPropertyValueStr(DrvInst::PARAMETERS, "DRIVER_VER"))) {
       Msg().issueError(
           "Multiple versions of driver \"%s\" assigned to different peripherals in MSS. Assign "
           "same version of driver to all peripherals.\n",
@@ -245,32 +213,9 @@ int AddDrivers(SwRTClass* model, Processor* P, const std::vector<std::string>& n
       ++count;
       continue;
     }
-    into.further.emplace_back(i, d);
-    into.driver->GetInstSeqRef().push_back(names[i]);
-    ++further;
-  }
-  said.Stop();
-
-  // Folding compares each further instance with the first one; only the
-  // interrupt handlers it copies make the order count, and they stay with
-  // their driver. So the drivers are shared, each folded in order.
-  std::vector<int> folded(n, 0);
-  SaidOnTwoThreads foldSaid = OnTwoThreads(drivers.size(), [&](size_t j) {
-    InstanceMessages* about = InstanceMessages::OnThisThread();
-    for (const auto& [i, d] : drivers[j].further) {
-      about->At(i);
-      // Differences between the folded instances are errors of the build.
-      folded[i] = DrvInstUtil::MergeDrvInsts(drivers[j].driver, d);
-    }
-  }, further >= kTwoThreads, 1);
-  SortByInstance(foldSaid.here);
-  SortByInstance(foldSaid.helper);
-  PassInOrder pass;
-  pass.Add(said.held, true);
-  pass.Add(foldSaid);
-  for (size_t i = 0; i < n; ++i) {
-    pass.Pass(i);
-    count += folded[i];
+    into.driver->GetInstSeqRef().push_back(name);
+    // Differences between the folded instances are errors of the build.
+    count += DrvInstUtil::MergeDrvInsts(into.driver, d);
   }
   return count;
 }

@@ -25,7 +25,6 @@
 #include "SwRepos.h"
 #include "SwReposMan.h"
 #include "WriteMss.h"
-#include "runtime/OnTwoThreads.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -180,8 +179,7 @@ MdtBase::BaseNode* Resolve(const BuildKind& k, const MdtBase::PsfComp* src,
   return def;
 }
 
-// Links the component made of `src` and `def` to both and to the model;
-// touches the component and what it owns only.
+// Links the component made of `src` and `def` to both and to the model.
 void Complete(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp* src,
               MdtBase::BaseNode* def, SwRTClass* model) {
   comp->SetLocInFile(src->GetLocInFile());
@@ -195,66 +193,19 @@ void Complete(const BuildKind& k, MdtBase::PsfComp* comp, const MdtBase::PsfComp
   Link(comp, def, core);
 }
 
-// Builds the components of `srcs`: bound one after another, merged on two
-// threads (merging reads the definitions and the instances, and makes new
-// nodes only), then placed in order. What each step says about an instance
-// is said in the order a walk of one instance after the other says it.
-int BuildInParallel(const BuildKind& k, const std::vector<const MdtBase::PsfComp*>& srcs,
-                    SwRTClass* model, std::vector<SwRepos*>& repos, bool& missing) {
-  const size_t n = srcs.size();
-  int count = 0;
-  std::vector<MdtBase::BaseNode*> defs(n);
-  InstanceMessages bound;
-  FoundDefinitions found;
-  for (size_t i = 0; i < n; ++i) {
-    bound.At(i);
-    defs[i] = Resolve(k, srcs[i], repos, found, count, missing);
-  }
-  bound.Stop();
-
-  std::vector<std::unique_ptr<MdtBase::PsfComp>> comps(n);
-  std::vector<int> counts(n, 0);
-  const SaidOnTwoThreads said = OnTwoThreads(n, [&](size_t i) {
-    if (!defs[i]) return;
-    comps[i].reset(MakeComponent(k, srcs[i], defs[i], counts[i]));
-    Complete(k, comps[i].get(), srcs[i], defs[i], model);
-    // Its owners are set here, on either thread, and not again below.
-    counts[i] += DrvInstUtil::AssignOwner(AsDrvInst(comps[i].get()));
-  });
-
-  PassInOrder pass;
-  pass.Add(bound.held, true);
-  pass.Add(said);
-  for (size_t i = 0; i < n; ++i) {
-    pass.Pass(i);
-    if (!comps[i]) continue;
-    count += counts[i];
-    model->AddNameValue(comps[i].release());
-  }
-  return count;
-}
-
-// Builds the components of kind `k`; `owned` tells whether their owners
-// were set already.
+// Builds the components of kind `k`.
 int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
-                std::vector<SwRepos*>& repos, bool& owned) {
+                std::vector<SwRepos*>& repos) {
   int count = 0;
   bool missing = false;
-  std::vector<const MdtBase::PsfComp*> srcs;
-  for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq))
-    if (BaseNode::IsBaseNodeType(src, k.tag)) srcs.push_back(src);
-  owned = &k == &kDrivers && srcs.size() >= kTwoThreads;
-  if (owned) {
-    count += BuildInParallel(k, srcs, model, repos, missing);
-  } else {
-    FoundDefinitions found;
-    for (const MdtBase::PsfComp* src : srcs) {
-      MdtBase::BaseNode* def = Resolve(k, src, repos, found, count, missing);
-      if (!def) continue;
-      MdtBase::PsfComp* comp = MakeComponent(k, src, def, count);
-      Complete(k, comp, src, def, model);
-      model->AddNameValue(comp);
-    }
+  FoundDefinitions found;
+  for (const MdtBase::PsfComp* src : mss->GetPsfCompSeqRef(k.mssSeq)) {
+    if (!BaseNode::IsBaseNodeType(src, k.tag)) continue;
+    MdtBase::BaseNode* def = Resolve(k, src, repos, found, count, missing);
+    if (!def) continue;
+    MdtBase::PsfComp* comp = MakeComponent(k, src, def, count);
+    Complete(k, comp, src, def, model);
+    model->AddNameValue(comp);
   }
   if (missing) {
     Port_MsgManData msg = Msg();
@@ -265,8 +216,8 @@ int BuildKindOf(const BuildKind& k, const Mss* mss, SwRTClass* model,
   return count;
 }
 
-// Sets the owners below every component; the drivers' only with `drivers`.
-int AssignOwners(Mss* mss, bool drivers) {
+// Sets the owners below every component.
+int AssignOwners(Mss* mss) {
   if (!mss) return 1;
   int count = 0;
   for (MdtBase::PsfComp* p : mss->GetPsfCompSeqRef(Mss::PARAMETERS)) {
@@ -282,7 +233,7 @@ int AssignOwners(Mss* mss, bool drivers) {
       if (seq == Mss::PROCESSORS && BaseNode::IsBaseNodeType(c, "TavSoftware_ProcInst"))
         count += ProcInstUtil::AssignOwner(static_cast<ProcInst*>(c));
       else if (seq == Mss::DRIVERS && AsDrvInst(c))
-        count += drivers ? DrvInstUtil::AssignOwner(AsDrvInst(c)) : 0;
+        count += DrvInstUtil::AssignOwner(AsDrvInst(c));
       else if (AsLibInst(c))
         count += LibInstUtil::AssignOwner(AsLibInst(c));
     }
@@ -310,13 +261,10 @@ SwRTClass* SwRTUtil::CreateSwRTObject(const boost::shared_ptr<TavHwDb::HwDb>& hw
     count += MdtBase::PropertyUtil::CopyPropertyBase(static_cast<const MdtBase::Property*>(p), copy);
     model->AddPsfComp(Mss::PARAMETERS, copy);
   }
-  bool driversOwned = false, owned = false;
-  for (const BuildKind* k : {&kDrivers, &kProcessors, &kOses, &kLibraries}) {
-    count += BuildKindOf(*k, mss, model, repos, owned);
-    if (k == &kDrivers) driversOwned = owned;
-  }
+  for (const BuildKind* k : {&kDrivers, &kProcessors, &kOses, &kLibraries})
+    count += BuildKindOf(*k, mss, model, repos);
 
-  count += AssignOwners(model, !driversOwned);
+  count += AssignOwners(model);
   if (count == 0) count += CheckSwRTClass(model, repos);
   if (count == 0) count += UpdateSwData(model, repos, procName);
   errors = count;
@@ -372,6 +320,6 @@ int SwRTUtil::AssignSwCore(Mss* mss, SwReposMan* man) {
   return AssignSwCore(mss, man->GetSwReposSeqRef());
 }
 
-int SwRTUtil::AssignOwner(Mss* mss) { return AssignOwners(mss, true); }
+int SwRTUtil::AssignOwner(Mss* mss) { return AssignOwners(mss); }
 
 }  // namespace TavSoftware

@@ -151,7 +151,7 @@ TEST_F(BuildTest, UnknownVersionIsReportedOnceAndStopsTheBuild) {
 }
 
 TEST_F(BuildTest, ManyDriversAreBuiltAndReportedInTheirOrder) {
-  // Enough instances to be merged on two threads. Every tenth names no
+  // Hundreds of instances, in the order of the MSS. Every tenth names no
   // driver of the repository; every tenth from the seventh on has a
   // parameter its driver does not declare.
   const std::string r = Repo("repo") + "/";
@@ -209,7 +209,7 @@ TEST_F(BuildTest, ManyDriversAreBuiltAndReportedInTheirOrder) {
 }
 
 TEST_F(BuildTest, ChecksOfManyDriversSayWhatOneByOneChecksSay) {
-  // Enough instances to be checked on two threads: every fifth has a value
+  // Hundreds of instances: every fifth has a value
   // out of its range, every seventh a peripheral its driver does not
   // support, every eleventh requires an interface the driver it names lacks.
   AddDriver("repo", "drivers", "spi", "1.00.a",
@@ -252,7 +252,7 @@ TEST_F(BuildTest, ChecksOfManyDriversSayWhatOneByOneChecksSay) {
 }
 
 TEST_F(BuildTest, ManyPeripheralsFoldIntoTheirDriversAsOneByOne) {
-  // Enough peripherals to be looked up and folded on two threads: instances
+  // Hundreds of peripherals, looked up and folded in order: instances
   // of four drivers in turn, some with another value than the first of
   // their driver, one of another version; among them a nameless peripheral,
   // a processor, and one no driver serves, which meets the driver without

@@ -73,8 +73,7 @@ struct RepoOptions {
     app.add_flag("-v,--verbose", verbose,
                  "Also list the directories the scan passed over, and why");
   }
-  // The scan alone, which says nothing: it may run on another thread while
-  // other inputs are read. Null when a --repo names no directory. The
+  // The scan alone, which says nothing. Null when a --repo names no directory. The
   // repositories are listed, and a core's definition file is looked for
   // when it is first needed: a build asks for a few cores of thousands.
   std::unique_ptr<TavSoftware::SwReposMan> Scan() const {

@@ -3,15 +3,12 @@
 // and tcl (a script walking the model).
 #include <boost/shared_ptr.hpp>
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <set>
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <system_error>
 #include <vector>
 
 #include "ArrayInst.h"
@@ -30,7 +27,6 @@
 #include "SwRTUtil.h"
 #include "SwTclIf.h"
 #include "Tavsw.h"
-#include "runtime/OnTwoThreads.h"
 
 namespace tavsw {
 namespace {
@@ -317,39 +313,11 @@ struct ModelOptions {
     int errors = 0;
     return TavHwDb::HwDbFile::Read(hw, errors);
   }
-  // The MSS read, with what reading it said.
-  struct MssRead {
-    std::unique_ptr<TavSoftware::Mss> source;
-    int parsed = 0;
-    std::vector<MsgRecord> said;
-    void Read(const std::string& file) {
-      source = std::make_unique<TavSoftware::Mss>();
-      MsgCapture held;
-      parsed = TavSoftware::SwRTUtil::Parse(file.c_str(), source.get());
-      said = held.Messages();
-    }
-  };
   // Reads the hardware and the repositories and builds the model of `mss`.
   // Null with `status` set when an input cannot be used; otherwise `errors`
   // holds the build's error count.
   std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
                                    int& errors, int& status) const {
-    // The repositories are listed on a second thread while the hardware
-    // description is read here; the MSS is read by whichever thread is done
-    // first. Neither says anything there: what reading the MSS says is held
-    // and said after the repository checks, where it was always said, and
-    // not at all when an input cannot be used. Whatever path the build takes
-    // below, `ahead` waits for the thread.
-    std::unique_ptr<TavSoftware::SwReposMan> listed;
-    MssRead early, late;
-    std::atomic<bool> mssTaken{false};
-    auto takeMss = [this, &mssTaken](MssRead& into) {
-      if (!mssTaken.exchange(true) && Port::File::isfile(mss)) into.Read(mss);
-    };
-    TavSoftware::rt::Beside ahead([&] {
-      listed = repos.Scan();
-      takeMss(early);
-    });
     hwDb = ReadHw();
     // A hardware description that cannot be read is an input with errors,
     // like an MSS that cannot be read.
@@ -367,18 +335,12 @@ struct ModelOptions {
       ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
       return nullptr;
     }
-    // Without a thread to be had, the MSS is read here, and the
-    // repositories are listed below.
-    takeMss(late);
-    ahead.Wait();
-    MssRead& read = early.source ? early : late;
-    // The file appeared after the second thread looked for it.
-    if (!read.source) read.Read(mss);
-    auto man = repos.Make(ctx, std::move(listed));
+    auto man = repos.Make(ctx);
     if (!man) return nullptr;
-    for (const MsgRecord& m : read.said) Port_MsgManData::Pass(m, true);
-    auto source = std::move(read.source);
-    const int parsed = read.parsed;
+    // What reading the MSS says comes after the repository checks, and not
+    // at all when an input cannot be used.
+    auto source = std::make_unique<TavSoftware::Mss>();
+    const int parsed = TavSoftware::SwRTUtil::Parse(mss.c_str(), source.get());
     std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
         hwDb, source.get(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
     // The model points into the MSS it was built from, and its components
@@ -423,18 +385,9 @@ class BuildCommand : public Command {
       return status;
     }
     Json doc = ModelJson(*model, errors, rec);
-    // The document holds all it needs: the model goes on a second thread
-    // while the document is written, unless the exit takes it.
-    std::future<void> gone;
-    if (ctx.processEnds) {
-      ctx.LeaveForExit(std::move(model));
-    } else {
-      try {
-        gone = std::async(std::launch::async, [m = std::move(model)]() mutable { m.reset(); });
-      } catch (const std::system_error&) {
-        // No thread to be had: the model went here, with the task never run.
-      }
-    }
+    // The document holds all it needs: the model goes before it is written,
+    // unless the exit takes it.
+    ctx.LeaveForExit(std::move(model));
     WriteJson(ctx.out, doc);
     ctx.LeaveForExit(std::move(doc));
     return status;
