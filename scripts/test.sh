@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the whole project with AddressSanitizer and UndefinedBehaviorSanitizer
-# (build-asan/) and runs the complete test suite. Fails on any failing test
-# and on any sanitizer report.
+# (build-asan/) and runs the complete test suite, then runs it once more in a
+# Release build without sanitizers (build-release-test/), as users build it.
+# Fails on any failing test and on any sanitizer report.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/deps.sh
@@ -25,12 +26,20 @@ if grep -Eq '(AddressSanitizer|LeakSanitizer|UndefinedBehaviorSanitizer)|runtime
   status=1
 fi
 
+# The optimised build users run, with the allocator and paths the sanitizers
+# replace.
+release="${TAVSW_RELEASE_BUILD_DIR:-build-release-test}"
+cmake -S . -B "$release" -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build "$release" -j "$jobs"
+ctest --test-dir "$release" --output-on-failure -j "$jobs" || status=$?
+
 # The fuzz targets, built with clang, each run for a short while on their
-# corpus so that a regression in the readers is caught here too.
+# corpus so that a regression in the readers is caught here too. The test
+# programs are built there as well, so that they stay clang's too.
 fuzzbuild="${TAVSW_FUZZ_BUILD_DIR:-build-fuzz}"
 CC=clang CXX=clang++ cmake -S . -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTAVSOFTWARE_BUILD_FUZZ=ON -DTAVSOFTWARE_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link \
-  -DTAVSOFTWARE_BUILD_TESTS=OFF -DTAVSOFTWARE_BUILD_TOOLS=OFF \
+  -DTAVSOFTWARE_BUILD_TESTS=ON -DTAVSOFTWARE_BUILD_TOOLS=OFF \
   -DTAVSW_FUZZ_SECONDS="${TAVSW_FUZZ_SECONDS:-30}"
 cmake --build "$fuzzbuild" -j "$jobs"
 ctest --test-dir "$fuzzbuild/fuzz" -L fuzz --output-on-failure -j "$jobs" || status=$?
