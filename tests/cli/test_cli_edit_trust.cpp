@@ -162,6 +162,18 @@ TEST_F(CliEditTrustTest, EditsAreCheckedAgainstTheDefinitionAndTheHardware) {
 TEST_F(CliEditTrustTest, RenameRefusesATakenNameAndReachesEveryReference) {
   ExpectRefused({"--rename", "uart_0=uart_1"}, "--rename uart_0=uart_1: 'uart_1' already names an instance");
   ExpectRefused({"--rename", "uart_0=gpio_0"}, "--rename uart_0=gpio_0: 'gpio_0' already names an instance");
+  // A hardware instance the MSS does not use: the component would move to
+  // other hardware, which is no rename.
+  std::string more = tavtest::ReadFile(kHw);
+  more = Replaced(more, "{ \"name\": \"uart_1\"",
+                  "{ \"name\": \"uart_2\", \"type\": \"tavuart\", \"version\": \"1.00.a\", "
+                  "\"class\": \"PERIPHERAL\", \"parameters\": {} },\n{ \"name\": \"uart_1\"");
+  auto moved = RunTavsw({"edit", mss, "--hw", dir.Write("more.json", more), "--repo", kRepo,
+                         "--rename", "uart_0=uart_2", "--force"});
+  EXPECT_EQ(1, moved.status) << moved.err;
+  EXPECT_TRUE(Contains(moved.err, "--rename uart_0=uart_2: 'uart_2' already names an instance\n"))
+      << moved.err;
+  EXPECT_EQ(demo, tavtest::ReadFile(mss));
   // The hardware calls the console by another name now.
   std::string hw = tavtest::ReadFile(kHw);
   for (size_t at; (at = hw.find("\"uart_0\"")) != std::string::npos;) hw.replace(at, 8, "\"console\"");
