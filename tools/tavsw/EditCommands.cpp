@@ -308,8 +308,9 @@ class EditCommand : public Command {
     app.add_flag("--dry-run", dryRun_,
                  "Write nothing; print what would change as a unified diff");
     app.add_flag("--force", force_,
-                 "Set a parameter the definition does not declare; give a driver to hardware "
-                 "it does not name as supported");
+                 "Insist: set a parameter the definition does not declare or a value not of "
+                 "its type, give a driver to hardware it does not name as supported, write an "
+                 "edit the build would reject");
     repos_.Declare(app);
     const std::pair<const char*, const char*> actions[] = {
         {"--set", "COMPONENT.PARAM=VALUE: set a parameter or array (COMPONENT: a hardware "
