@@ -2,6 +2,7 @@
 // counted, every count makes the exit status, and new, edit and build bind
 // the versions and drivers they are told to.
 #include <map>
+#include <set>
 #include <nlohmann/json.hpp>
 
 #include "../repos/RepoFixture.h"
@@ -28,6 +29,10 @@ class CliHonestTest : public tavtest::RepoTest {
               "OPTION supported_peripherals = (uart);\n"
               "PARAM name = baud, type = int, default = 9600;\n"
               "PARAM name = fifo, type = int, default = 4, permit = none;\n"
+              "PARAM name = bits, type = int, default = 8, range = (7, 8);\n"
+              "PARAM name = mode, type = enum, values = (fast = FAST, slow = SLOW), default = FAST;\n"
+              "PARAM name = console, type = peripheral_instance, range = (uart), "
+              "requires_interface = (stdio), default = none;\n"
               "PARAM name = peer, type = peripheral_instance, range = (uart), default = none;\n"
               "BEGIN ARRAY links\n PARAM name = to, type = peripheral_instance, range = (uart);\n"
               " PARAM name = width, type = int, default = 8;\nEND ARRAY\n");
@@ -119,6 +124,38 @@ TEST_F(CliHonestTest, BuildSaysWhereEachValueCameFrom) {
   EXPECT_EQ(R"({"name":"HW_INSTANCE","source":"mss","value":"uart_0"})", params["HW_INSTANCE"].dump());
   const std::string warning = doc["diagnostics"][0]["text"];
   EXPECT_TRUE(Contains(warning, "PARAMETER fifo is not user configurable and hence ignoring it!")) << warning;
+}
+
+TEST_F(CliHonestTest, CheckRejectsWhatBuildRejects) {
+  auto errorTexts = [](const std::string& out) {
+    std::set<std::string> texts;
+    const auto doc = nlohmann::json::parse(out);
+    for (const auto& d : doc["diagnostics"])
+      if (d["severity"] == "error") texts.insert(d["text"].get<std::string>());
+    return texts;
+  };
+  const std::string broken[] = {
+      " PARAMETER bits = 9\n",          // out of range
+      " PARAMETER mode = MEDIUM\n",     // not one of the values
+      " PARAMETER peer = uart_7\n",     // no such hardware instance
+      " PARAMETER console = uart_1\n",  // its driver offers no stdio
+      " PARAMETER baud = 19200\n",      // uart_1 folds into the same driver with 9600
+  };
+  for (const std::string& extra : broken) {
+    const std::string mss = System(extra);
+    auto build = Run({"build", mss, "--json"});
+    auto check = Run({"check", mss, "--json"});
+    EXPECT_EQ(1, build.status) << extra << build.out;
+    EXPECT_EQ(1, check.status) << extra << check.out;
+    const auto built = errorTexts(build.out), checked = errorTexts(check.out);
+    EXPECT_FALSE(built.empty()) << extra;
+    for (const std::string& e : built) EXPECT_EQ(1u, checked.count(e)) << extra << e << "\n" << check.out;
+  }
+  // Without the hardware the build's checks are skipped, and check says so.
+  auto r = RunTavsw({"check", System(" PARAMETER bits = 9\n"), "--repo", repo});
+  EXPECT_EQ(0, r.status) << r.err;
+  EXPECT_TRUE(Contains(r.err, "INFO: No hardware description (--hw): the checks of the build that need it "
+                              "were skipped\n")) << r.err;
 }
 
 TEST_F(CliHonestTest, NewBindsTheOsVersionAndAFittingProcessorDriver) {
