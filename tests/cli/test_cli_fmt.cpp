@@ -108,15 +108,12 @@ TEST_F(CliFmt, UsageAndWriteFailuresExitTwo) {
       {{"fmt", mss, "-o", ""}, "tavsw: -o needs a file name ('-' for standard output)\n"},
       {{"fmt", mss, other, "-o", dir / "x.mss"}, "tavsw: -o takes one input file, not 2\n"},
       {{"fmt", mss, "-o", dir / "missing/out.mss"},
-       "STATUS: MSS file \"" + dir / "missing/out.mss" + "\" could not be opened for writing\n" +
-           "tavsw: " + dir / "missing/out.mss" +
+       "tavsw: " + dir / "missing/out.mss" +
            ": could not be written: No such file or directory\n"},
       {{"fmt", mss, "-o", dir / "fifo.mss"},
-       "STATUS: MSS file \"" + dir / "fifo.mss" + "\" could not be opened for writing\n" +
-           "tavsw: " + dir / "fifo.mss" + ": could not be written: not a regular file\n"},
+       "tavsw: " + dir / "fifo.mss" + ": could not be written: not a regular file\n"},
       {{"fmt", readOnly},
-       "STATUS: MSS file \"" + readOnly + "\" could not be opened for writing\n" +
-           "tavsw: " + readOnly + ": could not be written: Permission denied\n"},
+       "tavsw: " + readOnly + ": could not be written: Permission denied\n"},
   };
   for (const auto& c : cases) {
     auto r = RunTavsw(c.args);

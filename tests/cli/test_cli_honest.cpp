@@ -1,6 +1,7 @@
 // What the tool reports for a small scratch system: every error it shows is
 // counted, every count makes the exit status, and new, edit and build bind
 // the versions and drivers they are told to.
+#include <filesystem>
 #include <map>
 #include <set>
 #include <nlohmann/json.hpp>
@@ -156,6 +157,27 @@ TEST_F(CliHonestTest, CheckRejectsWhatBuildRejects) {
   EXPECT_EQ(0, r.status) << r.err;
   EXPECT_TRUE(Contains(r.err, "INFO: No hardware description (--hw): the checks of the build that need it "
                               "were skipped\n")) << r.err;
+}
+
+TEST_F(CliHonestTest, FmtWritesThroughALinkAndKeepsTheMode) {
+  namespace fs = std::filesystem;
+  const std::string target = dir.Write("real.mss", "PARAMETER VERSION = 2.2.0\nBEGIN DRIVER\n"
+                                                   "PARAMETER DRIVER_NAME = uart\nPARAMETER HW_INSTANCE = uart_0\nEND\n");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string link = dir / "link.mss";
+  fs::create_symlink(target, link);
+  auto r = RunTavsw({"fmt", link});
+  ASSERT_EQ(0, r.status) << r.err;
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+            fs::status(target).permissions());
+  EXPECT_EQ("\n PARAMETER VERSION = 2.2.0\n\n\n\n\nBEGIN DRIVER\n PARAMETER DRIVER_NAME = uart\n"
+            " PARAMETER HW_INSTANCE = uart_0\nEND\n\n\n",
+            tavtest::ReadFile(target));
+  // Nothing is left beside it.
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(dir.Path())) files += e.path().filename().string().find("real.mss") == 0;
+  EXPECT_EQ(1, files);
 }
 
 TEST_F(CliHonestTest, NewBindsTheOsVersionAndAFittingProcessorDriver) {

@@ -396,7 +396,7 @@ std::string FirstLine(std::string s) {
 
 }  // namespace
 
-std::string ReadBackProblem(const std::string& text, const Mss& meant) {
+std::string ReadBackProblem(const std::string& text, const Mss& meant, bool warningsAllowed) {
   std::error_code ec;
   std::string temp = (std::filesystem::temp_directory_path(ec) / "tavsw-readback-XXXXXX.mss").string();
   const int fd = ::mkstemps(temp.data(), 4);
@@ -411,7 +411,9 @@ std::string ReadBackProblem(const std::string& text, const Mss& meant) {
     Mss reread;
     const int errors = TavSoftware::ParseMss::Parse(temp, &reread);
     for (const MsgRecord& m : hold.held) {
-      if (m.severity != MsgSeverity::kError && m.severity != MsgSeverity::kWarning) continue;
+      if (m.severity != MsgSeverity::kError &&
+          (m.severity != MsgSeverity::kWarning || warningsAllowed))
+        continue;
       why = "would not read back: " + (m.line ? "line " + std::to_string(m.line) + ": " : "") +
             FirstLine(m.text);
       break;

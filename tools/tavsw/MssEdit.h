@@ -45,8 +45,10 @@ std::string EditedText(const std::string& original, const MssSnapshot& before,
 // the same global parameters and, for each component, the same parameters,
 // array rows and interfaces (comments and order aside). "" when it reads
 // back clean and equal; else what went wrong, with the line when the
-// reader named one.
-std::string ReadBackProblem(const std::string& text, const TavSoftware::Mss& meant);
+// reader named one. With `warningsAllowed` a warning alone (one the text
+// read at first gave too, say) is no problem.
+std::string ReadBackProblem(const std::string& text, const TavSoftware::Mss& meant,
+                            bool warningsAllowed = false);
 
 // Writes `text` to `path` through a new file beside it, renamed into place:
 // through a symbolic link to its target, keeping an existing file's mode

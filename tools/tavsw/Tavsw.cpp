@@ -20,6 +20,7 @@
 #include "Mdd.h"
 #include "Mld.h"
 #include "Mss.h"
+#include "MssEdit.h"
 #include "ParseMdd.h"
 #include "ParseMld.h"
 #include "ParseMss.h"
@@ -273,14 +274,20 @@ class FmtCommand : public Command {
       }
       return kTavswOk;
     }
+    // What is written must read back as the file read.
+    if (const std::string problem = ReadBackProblem(text, mss, force_); !problem.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    "not written, the formatted text would not read back the same: " + problem,
+                    file);
+      return kTavswErrors;
+    }
     if (outputPath_ == "-") {
       ctx.out << text;
       return kTavswOk;
     }
     const std::string target = outputPath_.empty() ? file : outputPath_;
-    const TavSoftware::Mss& readOnly = mss;
-    if (TavSoftware::WriteMss::Write(String(target), &readOnly) != 0) {
-      ctx.diag.Tool(MsgSeverity::kError, WriteFailure(), target);
+    if (const std::string failure = WriteFileAtomically(target, text); !failure.empty()) {
+      ctx.diag.Tool(MsgSeverity::kError, "could not be written: " + failure, target);
       return kTavswUsage;
     }
     return kTavswOk;
