@@ -1,6 +1,8 @@
 // MssUtil: reading and writing an MSS, making the MSS of a processor,
 // adding and removing drivers and libraries, renaming a hardware instance,
 // interrupt handlers and the compiler options of a processor.
+#include <unordered_set>
+
 #include "Array.h"
 #include "ArrayInst.h"
 #include "ArrayInstUtil.h"
@@ -52,6 +54,35 @@ bool IsProcessorClass(const MssUtil::HwDbPtr& hw, const String& inst) {
 void DeleteDrvInst(Mss* mss, DrvInst* inst) {
   const bool proc = BaseNode::IsBaseNodeType(inst, "TavSoftware_ProcInst");
   mss->DelPsfComp(proc ? Mss::PROCESSORS : Mss::DRIVERS, inst);
+}
+
+// Gives every instance of `insts` that has no driver or processor instance
+// its default driver, as InitializeDrvInfo does one by one, but finds the
+// instances already served in one set, so that a processor addressing
+// thousands of peripherals is set up in linear time.
+void AddDefaultDrivers(Mss* mss, const MssUtil::HwDbPtr& hw, const std::vector<std::string>& insts,
+                       SwReposMan* man) {
+  auto key = [](const String& name) {
+    String k = name;
+    return std::string(k.MakeLower());
+  };
+  std::unordered_set<std::string> served;
+  for (int seq : {Mss::DRIVERS, Mss::PROCESSORS})
+    for (const MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq))
+      if (const String at = InstParamValue(c, "HW_INSTANCE"); !at.empty()) served.insert(key(at));
+  for (const std::string& inst : insts) {
+    if (inst.empty() || served.count(key(inst))) continue;
+    const SwCore* found =
+        SwRTUtil::GetDrvForPeriph(hw->GetIpType(inst), hw->GetIpVersion(inst), man->GetSwReposSeqRef());
+    SwCore* core = found ? FindCore(man, SwRepos::DRIVER, found->GetName(), found->GetVersion()) : nullptr;
+    if (!core) continue;
+    const bool processor = IsProcessorClass(hw, inst);
+    DrvInst* d = processor ? new ProcInst() : new DrvInst();
+    DrvInstUtil::SetDriverInfo(d, inst, core->GetName(), core->GetVersion());
+    DrvInstUtil::AssignSwCore(d, man->GetSwReposSeqRef());
+    mss->AddPsfComp(processor ? Mss::PROCESSORS : Mss::DRIVERS, d);
+    served.insert(key(inst));
+  }
 }
 
 void EnsureVersionParam(Mss* mss) {
@@ -336,8 +367,7 @@ void MssUtil::CreateDefaultMss(Mss* mss, const HwDbPtr& hw, SwReposMan* man,
                                const String& osVersion) {
   if (!mss || !hw || !man) return;
   EnsureVersionParam(mss);
-  for (const std::string& inst : hw->GetAddressableInstNames(procInst))
-    InitializeDrvInfo(mss, hw, inst, man);
+  AddDefaultDrivers(mss, hw, hw->GetAddressableInstNames(procInst), man);
   InitializeDrvInfo(mss, hw, procInst, man);
   InitializeOsInfo(mss, hw, man, procInst, osName, osVersion, nullptr);
 }
@@ -377,8 +407,7 @@ int MssUtil::CreateAndInitMss(Mss* newMss, const HwDbPtr& hw, SwReposMan* man,
   if (oldMss)
     for (MdtBase::PsfComp* c : oldMss->GetPsfCompSeqRef(Mss::DRIVERS))
       if (IsDriverComp(c)) carryDriver(static_cast<DrvInst*>(c));
-  for (const std::string& inst : hw->GetAddressableInstNames(procInst))
-    InitializeDrvInfo(newMss, hw, inst, man);
+  AddDefaultDrivers(newMss, hw, hw->GetAddressableInstNames(procInst), man);
 
   DrvInst* oldProc = nullptr;
   if (oldMss)
