@@ -249,23 +249,31 @@ struct InstanceIndex {
   }
 };
 
+// Appends a component for every hardware instance, in the hardware's order,
+// that an instance of the Mss serves and that `present` (when given) does
+// not hold yet; a processor's also gets its OS.
+void AppendComponents(SwSystem* owner, const SwSystem::HwDbPtr& hw, const InstanceIndex& index,
+                      std::vector<SwComponent*>& comps, std::unordered_set<std::string>* present) {
+  if (!hw) return;
+  for (const std::string& name : hw->GetAllInstNames()) {
+    if (present && !present->insert(Key(name)).second) continue;
+    DrvInst* inst = index.Driver(name);
+    if (!inst) continue;
+    auto* comp = new SwComponent(name, inst);
+    comp->SetOwner(owner);
+    if (SwComponentUtil::GetIpType(hw, comp) == SwComponent::PROCESSOR)
+      comp->SetBaseNodePtr(SwComponent::OS, index.Os(name));
+    comps.push_back(comp);
+  }
+}
+
 }  // namespace
 
 // One new component for every hardware instance the Mss serves, appended to
 // the list: a caller that fills the session twice without ClearInfo gets
 // both sets, as the list was meant to grow.
 void SwSystem::BuildComponents() {
-  if (!imp_->hw) return;
-  const InstanceIndex index(imp_->mss.get());
-  for (const std::string& name : imp_->hw->GetAllInstNames()) {
-    DrvInst* inst = index.Driver(name);
-    if (!inst) continue;
-    auto* comp = new SwComponent(name, inst);
-    comp->SetOwner(this);
-    if (SwComponentUtil::GetIpType(imp_->hw, comp) == SwComponent::PROCESSOR)
-      comp->SetBaseNodePtr(SwComponent::OS, index.Os(name));
-    imp_->comps.push_back(comp);
-  }
+  AppendComponents(this, imp_->hw, InstanceIndex(imp_->mss.get()), imp_->comps, nullptr);
 }
 
 int SwSystem::UpdateComponentLinks() {
@@ -280,17 +288,7 @@ int SwSystem::UpdateComponentLinks() {
     if (!c->OwnsBaseNodePtr(SwComponent::OS))
       c->SetBaseNodePtr(SwComponent::OS, index.Os(c->GetHwInstName()));
   }
-  if (imp_->hw)
-    for (const std::string& name : imp_->hw->GetAllInstNames()) {
-      if (!present.insert(Key(name)).second) continue;
-      DrvInst* inst = index.Driver(name);
-      if (!inst) continue;
-      auto* comp = new SwComponent(name, inst);
-      comp->SetOwner(this);
-      if (SwComponentUtil::GetIpType(imp_->hw, comp) == SwComponent::PROCESSOR)
-        comp->SetBaseNodePtr(SwComponent::OS, index.Os(name));
-      imp_->comps.push_back(comp);
-    }
+  AppendComponents(this, imp_->hw, index, imp_->comps, &present);
   return static_cast<int>(imp_->comps.size());
 }
 
