@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -1263,6 +1264,12 @@ UtStreamWriter* UtStreamWriter::ConstructUtStreamWriter(const String& fileName) 
     ::umask(mask);
     mode = 0666 & ~mask;
   }
+  // A file root rewrites for its user stays the user's. Owner and group go
+  // first: chown clears the set-id bits the mode then restores.
+  if (exists && ::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) {
+    SetWriteFailure(errno);
+    return nullptr;  // the FileOut removes the temporary file
+  }
   ::fchmod(fd, mode);
   auto* w = new UtStreamWriter();
   w->file_ = std::move(f);
@@ -1283,6 +1290,17 @@ void UtStreamWriter::writeline(const String& text) {
   file_->buffer += text;
   file_->buffer += '\n';
   // FlushBuffer records the failure; later lines are dropped.
+  if (file_->buffer.size() >= (1u << 16)) file_->FlushBuffer();
+}
+
+void UtStreamWriter::write(const String& text) {
+  lines_ += static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  if (out_) {
+    *out_ << text;
+    return;
+  }
+  if (!file_ || file_->failed) return;
+  file_->buffer += text;
   if (file_->buffer.size() >= (1u << 16)) file_->FlushBuffer();
 }
 

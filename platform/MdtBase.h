@@ -651,6 +651,7 @@ class TAVSW_API BaseParser {
 // removes the temporary file and leaves the target untouched. A target that
 // is a symbolic link is written through it: the temporary file is made
 // beside the file the link names, which is replaced, and the link stays.
+// A replaced file keeps its mode, and when root writes, its owner and group.
 // ---------------------------------------------------------------------------
 class TAVSW_API UtStreamWriter {
  public:
@@ -672,6 +673,8 @@ class TAVSW_API UtStreamWriter {
 
   // Writes `text` and a newline.
   void writeline(const String& text);
+  // Writes `text` as it is, line ends and all.
+  void write(const String& text);
   // Lines written so far (the number of the last line).
   int GetLineCount() const { return lines_; }
   // Flushes and moves the file into place; false (and the target untouched)

@@ -164,6 +164,10 @@ std::vector<std::unique_ptr<Command>> MakeModelCommands();
 // edit, query, flags.
 std::vector<std::unique_ptr<Command>> MakeEditCommands();
 
+// The number of single-character edits, a swap of two neighbours counting
+// as one, between `a` and `b`: how close a mistyped name is to a known one.
+size_t EditDistance(const std::string& a, const std::string& b, bool ignoreCase = false);
+
 }  // namespace tavsw
 
 #endif  // TAVSOFTWARE_TOOLS_COMMAND_H

@@ -132,24 +132,6 @@ std::string BadName(const std::string& name) {
   return "";
 }
 
-// Edit distance, for suggesting declared names close to a mistyped one.
-size_t Distance(const std::string& a, const std::string& b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diag = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t up = row[j];
-      const bool same = std::toupper(static_cast<unsigned char>(a[i - 1])) ==
-                        std::toupper(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (same ? 0 : 1)});
-      diag = up;
-    }
-  }
-  return row[b.size()];
-}
-
 // The definition (Mdd or Mld) a component was bound to; null when none.
 MdtBase::BaseNode* DefinitionOf(MdtBase::PsfComp* comp) {
   if (auto* d = dynamic_cast<TavSoftware::DrvInst*>(comp))
@@ -188,7 +170,7 @@ std::string Suggestions(MdtBase::BaseNode* def, const std::string& name) {
   std::string out;
   const size_t limit = std::max<size_t>(2, name.size() / 3);
   for (const std::string& n : names)
-    if (Distance(n, name) <= limit) out += (out.empty() ? "" : ", ") + n;
+    if (EditDistance(n, name, true) <= limit) out += (out.empty() ? "" : ", ") + n;
   return out.empty() ? "" : " (did you mean " + out + "?)";
 }
 

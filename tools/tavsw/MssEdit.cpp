@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 #include <string_view>
 
@@ -449,75 +450,10 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 }
 
 std::string WriteFileAtomically(const std::string& path, const std::string& text) {
-  // Renaming onto a link would replace the link; the user meant its file.
-  std::string target = path;
-  for (int hops = 0;; ++hops) {
-    struct stat st;
-    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
-    if (hops == 40) return std::strerror(ELOOP);
-    std::string link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
-    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
-    if (n <= 0) return std::strerror(errno);
-    link.resize(static_cast<size_t>(n));
-    if (link[0] != '/') {
-      const size_t slash = target.rfind('/');
-      if (slash != std::string::npos) link = target.substr(0, slash + 1) + link;
-    }
-    target = link;
-  }
-  struct stat st;
-  const bool exists = ::stat(target.c_str(), &st) == 0;
-  if (exists) {
-    if (!S_ISREG(st.st_mode)) return "not a regular file";
-    // A file made read-only is refused, as writing it in place would be,
-    // also for root.
-    if ((st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)
-      return std::strerror(EACCES);
-  }
-  std::string temp = target + ".tmpXXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::strerror(errno);
-  auto fail = [&](int err) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return std::string(std::strerror(err));
-  };
-  mode_t mode;
-  if (exists) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-  // Owner and group first: chown clears the set-id bits the mode restores.
-  if (exists && ::geteuid() == 0 && ::fchown(fd, st.st_uid, st.st_gid) != 0) return fail(errno);
-  if (::fchmod(fd, mode) != 0) return fail(errno);
-  for (size_t off = 0; off < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + off, text.size() - off);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fail(errno);
-    }
-    off += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0) return fail(errno);
-  if (::close(fd) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(err);
-  }
-  // What reached the disk is what was meant, byte for byte.
-  std::string written;
-  if (!ReadWholeFile(temp, written) || written != text) {
-    ::unlink(temp.c_str());
-    return "the written copy does not hold the text meant";
-  }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    return std::strerror(err);
-  }
+  std::unique_ptr<MdtBase::UtStreamWriter> out(MdtBase::UtStreamWriter::ConstructUtStreamWriter(path));
+  if (!out) return MdtBase::UtStreamWriter::LastFailure();
+  out->write(text);
+  if (!out->Commit()) return MdtBase::UtStreamWriter::LastFailure();
   return "";
 }
 

@@ -566,21 +566,6 @@ std::vector<std::string> CommandWords(int argc, char** argv) {
   return words;
 }
 
-// The number of single-character edits (an exchange of two neighbours
-// counting as one) that turn `a` into `b`.
-size_t EditDistance(const std::string& a, const std::string& b) {
-  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
-  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
-  for (size_t i = 1; i <= a.size(); ++i)
-    for (size_t j = 1; j <= b.size(); ++j) {
-      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
-                          d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
-        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
-    }
-  return d[a.size()][b.size()];
-}
 
 // The known option closest to `typed` ("--rep" gives "--repo"); "" when
 // none is close: at most two edits, fewer than half its letters, or the
@@ -655,6 +640,29 @@ std::string PlainParseError(const CLI::ParseError& e) {
 }
 
 }  // namespace
+
+// The number of single-character edits (an exchange of two neighbours
+// counting as one) that turn `a` into `b`, letters compared with or
+// without their case.
+size_t EditDistance(const std::string& a, const std::string& b, bool ignoreCase) {
+  auto same = [ignoreCase](char x, char y) {
+    return ignoreCase ? std::toupper(static_cast<unsigned char>(x)) ==
+                            std::toupper(static_cast<unsigned char>(y))
+                      : x == y;
+  };
+  std::vector<std::vector<size_t>> d(a.size() + 1, std::vector<size_t>(b.size() + 1));
+  for (size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= a.size(); ++i)
+    for (size_t j = 1; j <= b.size(); ++j) {
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                          d[i - 1][j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1)});
+      if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1]))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  return d[a.size()][b.size()];
+}
+
 }  // namespace tavsw
 
 void tavsw::Context::KeepUntilExit(std::shared_ptr<void> held) {
