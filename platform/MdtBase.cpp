@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -1043,6 +1044,40 @@ BaseParser::ParseScope::~ParseScope() { t_state = previous_; }
 
 BaseParser::State& BaseParser::S() { return t_state ? *t_state : DefaultState(); }
 
+namespace {
+struct UnsavedEntry {
+  String name;
+  String normal;  // absolute and lexically normal
+  const String* text;
+};
+thread_local std::vector<UnsavedEntry> t_unsaved;
+
+String NormalPath(const String& name) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(std::string_view(name)), ec);
+  if (ec) return name;
+  return p.lexically_normal().string();
+}
+
+const String* UnsavedTextFor(const String& fileName) {
+  if (t_unsaved.empty() || fileName.empty()) return nullptr;
+  for (auto it = t_unsaved.rbegin(); it != t_unsaved.rend(); ++it)
+    if (it->name == fileName) return it->text;
+  const String normal = NormalPath(fileName);
+  for (auto it = t_unsaved.rbegin(); it != t_unsaved.rend(); ++it)
+    if (it->normal == normal) return it->text;
+  return nullptr;
+}
+}  // namespace
+
+void BaseParser::AddUnsavedText(const String& fileName, const String* text) {
+  if (text) t_unsaved.push_back({fileName, NormalPath(fileName), text});
+}
+
+void BaseParser::WithdrawUnsavedText(const String* text) {
+  std::erase_if(t_unsaved, [text](const UnsavedEntry& e) { return e.text == text; });
+}
+
 int BaseParser::InitData(const String& fileName, PsfFile* file) {
   State& s = S();
   s.stream.close();
@@ -1053,6 +1088,10 @@ int BaseParser::InitData(const String& fileName, PsfFile* file) {
   s.comment.Clear();
   s.numEmptyLines = 0;
   s.globalCommentDone = false;
+  if (const String* text = UnsavedTextFor(fileName)) {
+    s.stream.openText(*text);
+    return 0;
+  }
   if (fileName.empty() || !s.stream.open(fileName)) {
     Port_MsgManData::Issue(MsgSeverity::kError,
                            "Cannot open file \"" + fileName + "\" for reading\n", fileName, 0);

@@ -617,7 +617,15 @@ class TAVSW_API BaseParser {
   // Resets the state and opens `fileName`. 0 on success; 2 when the file is
   // missing or unreadable, after the error "Cannot open file \"%s\" for reading\n".
   // Records the file's modification stamp in `file` when given.
+  // A file registered with an unsaved text is read from that text (its
+  // stamp left unset) instead of the disk.
   static int InitData(const String& fileName, PsfFile* file);
+  // Registers `text` (not copied; it must outlive the registration) to be
+  // read in place of the file `fileName`, on this thread, until it is
+  // withdrawn. The names match when equal, or when both name one path once
+  // made absolute and normal. The latest registration of a file wins.
+  static void AddUnsavedText(const String& fileName, const String* text);
+  static void WithdrawUnsavedText(const String* text);
   // Reads the next line; false at end of input.
   static bool ReadLine(String& line);
   static bool AtEof();

@@ -164,7 +164,15 @@ bool Stream::open(const std::string& path) {
   fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return false;
   if (!buf_) buf_ = std::make_unique<char[]>(kBufferSize);
+  data_ = buf_.get();
   return true;
+}
+
+void Stream::openText(std::string_view text) {
+  close();
+  data_ = text.data();
+  end_ = text.size();
+  ended_ = true;  // nothing to fill: the whole text is there
 }
 
 bool Stream::isopen() const { return fd_ >= 0; }
@@ -177,6 +185,7 @@ bool Stream::Fill() {
   } while (n < 0 && errno == EINTR);
   // A read error ends the input, as the end of the file does.
   pos_ = 0;
+  data_ = buf_.get();
   end_ = n > 0 ? static_cast<size_t>(n) : 0;
   ended_ = n <= 0;
   return end_ > 0;
@@ -190,7 +199,7 @@ bool Stream::readline(String& line) {
   for (;;) {
     if (pos_ == end_ && !Fill()) break;
     any = true;
-    const char* from = buf_.get() + pos_;
+    const char* from = data_ + pos_;
     const void* nl = std::memchr(from, '\n', end_ - pos_);
     if (nl) {
       const size_t len = static_cast<const char*>(nl) - from;
@@ -210,6 +219,7 @@ bool Stream::geteof() { return pos_ == end_ && !Fill(); }
 void Stream::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
+  data_ = nullptr;
   pos_ = end_ = 0;
   ended_ = false;
 }

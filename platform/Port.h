@@ -240,6 +240,8 @@ class TAVSW_API Stream {
 
   // Opens `path` for reading; false when it is not a readable regular file.
   bool open(const std::string& path);
+  // Reads `text` (which must outlive the reading) as if it were a file.
+  void openText(std::string_view text);
   bool isopen() const;
   // Reads the next line without its line ending; false at end of input.
   bool readline(String& line);
@@ -253,6 +255,7 @@ class TAVSW_API Stream {
   int fd_ = -1;
   bool ended_ = false;
   std::unique_ptr<char[]> buf_;
+  const char* data_ = nullptr;  // buf_, or the text being read
   size_t pos_ = 0, end_ = 0;
 };
 

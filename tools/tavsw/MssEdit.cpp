@@ -31,6 +31,7 @@
 #include "MdtBase.h"
 #include "OsInst.h"
 #include "ParseMss.h"
+#include "UnsavedText.h"
 #include "Port.h"
 #include "ProcInst.h"
 #include "ProcInstUtil.h"
@@ -398,45 +399,36 @@ std::string FirstLine(std::string s) {
 }  // namespace
 
 std::string ReadBackProblem(const std::string& text, const Mss& meant, bool warningsAllowed) {
-  std::error_code ec;
-  std::string temp = (std::filesystem::temp_directory_path(ec) / "tavsw-readback-XXXXXX.mss").string();
-  const int fd = ::mkstemps(temp.data(), 4);
-  if (fd < 0) return std::string("cannot be read back: ") + std::strerror(errno);
-  bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ok = ::close(fd) == 0 && ok;
+  // Read in memory: the name is never looked up on disk.
+  const TavSoftware::UnsavedText unsaved("tavsw-readback.mss", text);
   std::string why;
-  if (!ok) {
-    why = "cannot be read back: the scratch copy could not be written";
-  } else {
-    HoldMessages hold;
-    Mss reread;
-    const int errors = TavSoftware::ParseMss::Parse(temp, &reread);
-    for (const MsgRecord& m : hold.held) {
-      if (m.severity != MsgSeverity::kError &&
-          (m.severity != MsgSeverity::kWarning || warningsAllowed))
-        continue;
-      why = "would not read back: " + (m.line ? "line " + std::to_string(m.line) + ": " : "") +
-            FirstLine(m.text);
-      break;
-    }
-    if (why.empty() && errors != 0) why = "would not read back cleanly";
-    if (why.empty()) {
-      const auto want = Canon(TavSoftware::detail::MssText(meant));
-      const auto got = Canon(TavSoftware::detail::MssText(reread));
-      if (want != got) {
-        std::vector<std::string> missing, extra;
-        std::set_difference(want.begin(), want.end(), got.begin(), got.end(),
-                            std::back_inserter(missing));
-        std::set_difference(got.begin(), got.end(), want.begin(), want.end(),
-                            std::back_inserter(extra));
-        const std::string& first = !missing.empty() ? missing[0] : extra[0];
-        why = std::string("would read back ") + (!missing.empty() ? "without" : "with an unmeant") +
-              " '" + FirstLine(first.substr(0, first.find('\n'))) + "'" +
-              (first.find('\n') + 1 < first.size() ? " block" : "");
-      }
+  HoldMessages hold;
+  Mss reread;
+  const int errors = TavSoftware::ParseMss::Parse(unsaved.GetFileName(), &reread);
+  for (const MsgRecord& m : hold.held) {
+    if (m.severity != MsgSeverity::kError &&
+        (m.severity != MsgSeverity::kWarning || warningsAllowed))
+      continue;
+    why = "would not read back: " + (m.line ? "line " + std::to_string(m.line) + ": " : "") +
+          FirstLine(m.text);
+    break;
+  }
+  if (why.empty() && errors != 0) why = "would not read back cleanly";
+  if (why.empty()) {
+    const auto want = Canon(TavSoftware::detail::MssText(meant));
+    const auto got = Canon(TavSoftware::detail::MssText(reread));
+    if (want != got) {
+      std::vector<std::string> missing, extra;
+      std::set_difference(want.begin(), want.end(), got.begin(), got.end(),
+                          std::back_inserter(missing));
+      std::set_difference(got.begin(), got.end(), want.begin(), want.end(),
+                          std::back_inserter(extra));
+      const std::string& first = !missing.empty() ? missing[0] : extra[0];
+      why = std::string("would read back ") + (!missing.empty() ? "without" : "with an unmeant") +
+            " '" + FirstLine(first.substr(0, first.find('\n'))) + "'" +
+            (first.find('\n') + 1 < first.size() ? " block" : "");
     }
   }
-  ::unlink(temp.c_str());
   return why;
 }
 
