@@ -29,3 +29,8 @@ BUILD_PACKAGES=(build-essential cmake ninja-build g++ pkg-config ccache
 
 # What the libFuzzer build needs in addition (clang and its fuzzer runtime).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# What the test command needs beyond a build: a real editor client for the
+# language server, the Tcl shell for the Tcl package, and the Debian
+# package tools.
+TEST_PACKAGES=(neovim tcl8.6 dpkg-dev)

@@ -2,6 +2,8 @@
 #ifndef TAVSOFTWARE_WRITEMSS_H
 #define TAVSOFTWARE_WRITEMSS_H
 
+#include <string>
+
 #include "SwTypes.h"
 
 namespace TavSoftware {
@@ -29,6 +31,10 @@ class TAVSW_API WriteMss {
   // The same without stamping.
   static int Write(const String& fileName, const Mss* mss);
   static int Write(const char* fileName, const Mss* mss);
+  // Exactly the text Write would put in a file, without a file: for callers
+  // that compare it with what is on disk, read it back or print it. `mss`
+  // is not changed.
+  static std::string ToText(const Mss& mss);
 };
 
 }  // namespace TavSoftware

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "DrvInst.h"
+#include "WriteMss.h"
 #include "DrvInstUtil.h"
 #include "ProcInst.h"
 #include "ProcInstUtil.h"
@@ -23,7 +24,6 @@
 #include "SwRepos.h"
 #include "SwReposMan.h"
 #include "SwSystem.h"
-#include "psf/MssText.h"
 #include "runtime/RuntimeCommon.h"
 
 namespace TavSoftware {
@@ -477,7 +477,7 @@ int SwSystem::WriteMssIfChanged() {
   if (Port::File::isfile(path)) {
     bool ok = false;
     const String onDisk = ReadWhole(path, ok);
-    if (ok && onDisk == detail::MssText(*imp_->mss)) return 0;
+    if (ok && onDisk == WriteMss::ToText(*imp_->mss)) return 0;
   }
   return SwRTUtil::Write(path.c_str(), imp_->mss.get()) == 0 ? 1 : -1;
 }

@@ -13,7 +13,6 @@
 #include "ProcInstUtil.h"
 #include "SwPropertyUtil.h"
 #include "WriteMss.h"
-#include "psf/MssText.h"
 #include "psf/WriteStamps.h"
 
 namespace TavSoftware {
@@ -91,7 +90,7 @@ int DoWrite(const char* fileName, Mss* mss, int stampFileInfo) {
 
 }  // namespace
 
-std::string detail::MssText(const Mss& mss) {
+std::string WriteMss::ToText(const Mss& mss) {
   std::ostringstream text;
   UtStreamWriter writer(text);
   WriteStamps stamps;

@@ -163,6 +163,11 @@ std::vector<std::unique_ptr<Command>> MakeModelCommands();
 // The commands that make and change an MSS and query the repositories: new,
 // edit, query, flags.
 std::vector<std::unique_ptr<Command>> MakeEditCommands();
+// The language server for editors: lsp.
+std::vector<std::unique_ptr<Command>> MakeLspCommands();
+// The commands that explain a system and help at the shell: explain, show,
+// completion.
+std::vector<std::unique_ptr<Command>> MakeInfoCommands();
 
 // The number of single-character edits, a swap of two neighbours counting
 // as one, between `a` and `b`: how close a mistyped name is to a known one.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Command.h"
+#include "WriteMss.h"
 #include "Array.h"
 #include "ArrayInst.h"
 #include "Diff.h"
@@ -37,7 +38,6 @@
 #include "SwRTUtil.h"
 #include "SwSystem.h"
 #include "Tavsw.h"
-#include "psf/MssText.h"
 
 namespace tavsw {
 namespace {
@@ -865,7 +865,7 @@ class NewCommand : public Command {
       system.RemoveDriver(i);
       byHw.erase(it);
     }
-    const std::string text = TavSoftware::detail::MssText(*mss);
+    const std::string text = TavSoftware::WriteMss::ToText(*mss);
     const std::string why = ReadBackProblem(text, *mss);
     if (!why.empty()) {
       ctx.diag.Tool(MsgSeverity::kError, "not written: the MSS made " + why,

@@ -24,6 +24,7 @@
 #include <sstream>
 #include <string_view>
 
+#include "WriteMss.h"
 #include "DrvInst.h"
 #include "DrvInstUtil.h"
 #include "LibInst.h"
@@ -35,7 +36,6 @@
 #include "Port.h"
 #include "ProcInst.h"
 #include "ProcInstUtil.h"
-#include "psf/MssText.h"
 
 namespace tavsw {
 namespace {
@@ -235,7 +235,7 @@ std::string EditedText(const std::string& original, const MssSnapshot& before, c
   for (int k = 0; matched && k < 4; ++k) matched = blocks[k].size() == before.comps[k].size();
   if (!matched) {
     standardLayout = true;
-    return TavSoftware::detail::MssText(after);
+    return TavSoftware::WriteMss::ToText(after);
   }
   const std::string eol = lines.empty() ? "\n" : EndOf(lines[0]).empty() ? "\n" : EndOf(lines[0]);
   std::vector<bool> drop(lines.size(), false);
@@ -415,8 +415,8 @@ std::string ReadBackProblem(const std::string& text, const Mss& meant, bool warn
   }
   if (why.empty() && errors != 0) why = "would not read back cleanly";
   if (why.empty()) {
-    const auto want = Canon(TavSoftware::detail::MssText(meant));
-    const auto got = Canon(TavSoftware::detail::MssText(reread));
+    const auto want = Canon(TavSoftware::WriteMss::ToText(meant));
+    const auto got = Canon(TavSoftware::WriteMss::ToText(reread));
     if (want != got) {
       std::vector<std::string> missing, extra;
       std::set_difference(want.begin(), want.end(), got.begin(), got.end(),

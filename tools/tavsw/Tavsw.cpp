@@ -30,7 +30,6 @@
 #include "SwRepos.h"
 #include "SwReposMan.h"
 #include "WriteMss.h"
-#include "psf/MssText.h"
 
 #include <unistd.h>
 
@@ -264,7 +263,7 @@ class FmtCommand : public Command {
                     file);
       return kTavswErrors;
     }
-    const std::string text = TavSoftware::detail::MssText(mss);
+    const std::string text = TavSoftware::WriteMss::ToText(mss);
     if (check_ || diff_) {
       const std::string before = ReadWhole(file);
       if (diff_) ctx.out << UnifiedDiff(before, text, file, file);
@@ -476,6 +475,8 @@ std::vector<std::unique_ptr<Command>> MakeCommands() {
   commands.push_back(std::make_unique<RepoCommand>());
   for (auto& c : MakeModelCommands()) commands.push_back(std::move(c));
   for (auto& c : MakeEditCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeInfoCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeLspCommands()) commands.push_back(std::move(c));
   return commands;
 }
 
