@@ -1,0 +1,172 @@
+// tavsw lsp diagnostics: what tavsw check says, at its line, on open and on
+// every change of the unsaved text; messages about definition files go to
+// their own URI; a definition file is read again when it changes.
+#include <filesystem>
+#include <fstream>
+
+#include "LspServer.h"
+#include "LspSession.h"
+#include "TestSupport.h"
+
+namespace {
+
+using tavtest::Json;
+using tavtest::LastDiagnostics;
+using tavtest::LspSession;
+using tavtest::Summaries;
+namespace fs = std::filesystem;
+
+// The demo copied into the scratch directory, so that its HW_SPEC_FILE
+// (hw/system.json, relative to the MSS) and its repository are found there.
+class LspDiagnosticsTest : public tavtest::ScratchTest {
+ protected:
+  void SetUp() override {
+    fs::copy(TAVSW_EXAMPLES, dir.Path(), fs::copy_options::recursive);
+    mss = dir / "system.mss";
+    demo = tavtest::ReadFile(mss);
+    repo = dir / "repo";
+  }
+  // The demo with `from` replaced by `to` (once).
+  std::string DemoWith(const std::string& from, const std::string& to) const {
+    std::string text = demo;
+    const size_t at = text.find(from);
+    EXPECT_NE(std::string::npos, at) << from;
+    return text.replace(at, from.size(), to);
+  }
+  std::string mss, demo, repo;
+};
+
+TEST_F(LspDiagnosticsTest, OpenAndEveryChangeOfTheUnsavedTextAreChecked) {
+  LspSession s;
+  s.Initialize()
+      .Open(mss, demo)
+      .ChangeAll(mss, DemoWith(" PARAMETER C_BAUDRATE = 115200\n INTERFACE stdin",
+                               " PARAMETER C_BAUDRAT = 115200\n INTERFACE stdin"), 2)
+      .Request(7, "textDocument/documentSymbol", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}}}})
+      .ChangeAll(mss, demo +
+                          "BEGIN DRIVER\n PARAMETER DRIVER_NAME = tavuart\n"
+                          " PARAMETER DRIVER_VER = 1.00.a\n PARAMETER HW_INSTANCE = uart_9\n"
+                          " PARAMETER C_PARITY = 5\nEND\n",
+                 3)
+      .End();
+  const auto sent = s.Run({"--repo", repo});
+  EXPECT_EQ(0, s.status) << s.errText;
+  std::vector<std::vector<std::string>> published;
+  for (const Json& m : sent)
+    if (m.value("method", "") == "textDocument/publishDiagnostics" &&
+        m["params"]["uri"] == tavsw::lsp::UriOfPath(mss))
+      published.push_back(Summaries(m["params"]["diagnostics"]));
+  // The open text and the change after it come one after the other before
+  // the next request: only the changed text is checked. The third text is
+  // checked before shutdown is answered.
+  ASSERT_EQ(2u, published.size());
+  EXPECT_EQ(std::vector<std::string>{"29: 1 C_BAUDRAT is not a configurable parameter for driver tavuart"},
+            published[0]);
+  // A hardware instance that is not there, at its component.
+  EXPECT_EQ((std::vector<std::string>{
+                "77: 1 tavuart - No IP instance named uart_9 is present in the hardware!"}),
+            published[1]);
+}
+
+TEST_F(LspDiagnosticsTest, ValueChecksRunOnceTheNamesAreRightWithTheAllowedValues) {
+  LspSession s;
+  s.Initialize().Open(mss, DemoWith(" PARAMETER C_BAUDRATE = 115200\n INTERFACE stdin",
+                                    " PARAMETER C_PARITY = 5\n INTERFACE stdin"));
+  const auto sent = s.Run({"--repo", repo});
+  EXPECT_EQ((std::vector<std::string>{
+                "29: 1 Invalid Value 5  specified for PARAMETER C_PARITY!\nValid Values are : 0 1 2"}),
+            Summaries(LastDiagnostics(sent, mss)));
+  const Json d = LastDiagnostics(sent, mss).at(0);
+  // The range is the statement, without the indentation.
+  EXPECT_EQ((Json{{"start", {{"line", 28}, {"character", 1}}}, {"end", {{"line", 28}, {"character", 23}}}}),
+            d["range"]);
+  EXPECT_EQ("tavsw", d["source"]);
+}
+
+TEST_F(LspDiagnosticsTest, MessagesAboutADefinitionFileGoToItsUri) {
+  const std::string mdd = repo + "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd";
+  std::string text = tavtest::ReadFile(mdd);
+  text.replace(text.find("  PARAM name = C_PARITY"), 0, "  PARAM = ;\n");
+  std::ofstream(mdd) << text;
+  LspSession s;
+  s.Initialize().Open(mss, demo);
+  const auto sent = s.Run({"--repo", repo});
+  EXPECT_EQ((std::vector<std::string>{"16: 1 Empty PARAMETER declaration",
+                                      "1: 1 Errors while parsing MDD file " + mdd}),
+            Summaries(LastDiagnostics(sent, mdd)));
+}
+
+TEST_F(LspDiagnosticsTest, AnOpenDefinitionCountsWithItsUnsavedTextAndADiskChangeIsReadAgain) {
+  const std::string mdd = repo + "/drivers/tavtimer_v1_01_a/data/tavtimer_v2_1_0.mdd";
+  const std::string original = tavtest::ReadFile(mdd);
+  std::string renamed = original;
+  renamed.replace(renamed.find("name = tick_rate"), 16, "name = tick_rates");
+  LspSession s;
+  // The unsaved definition no longer declares tick_rate: the MSS is wrong;
+  // its own reader's messages (none here) are the MDD's diagnostics.
+  s.Initialize().Open(mss, demo).Open(mdd, renamed)
+      .Request(5, "textDocument/documentSymbol", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}}}});
+  auto sent = s.Run({"--repo", repo});
+  EXPECT_EQ(std::vector<std::string>{"54: 1 tick_rate is not a configurable parameter for driver tavtimer"},
+            Summaries(LastDiagnostics(sent, mss)));
+  EXPECT_EQ(Json::array(), LastDiagnostics(sent, mdd));
+
+  // Written on disk instead, the change is seen when the editor says a
+  // watched file changed: the server is driven message by message here.
+  std::istringstream in;
+  std::ostringstream out;
+  tavsw::lsp::Server server(in, out, {{repo}, ""});
+  auto handle = [&](const std::string& method, const Json& params) {
+    server.Handle(Json{{"jsonrpc", "2.0"}, {"id", 1}, {"method", method}, {"params", params}}
+                      .dump());
+    server.PublishPending();
+  };
+  auto lastForMss = [&] {
+    std::istringstream frames(out.str());
+    std::string body, problem;
+    Json last;
+    while (tavsw::lsp::ReadFrame(frames, body, problem) == tavsw::lsp::FrameStatus::kMessage) {
+      const Json m = Json::parse(body);
+      if (m.value("method", "") == "textDocument/publishDiagnostics" &&
+          m["params"]["uri"] == tavsw::lsp::UriOfPath(mss))
+        last = m["params"]["diagnostics"];
+    }
+    out.str("");
+    return Summaries(last);
+  };
+  handle("initialize", Json::object());
+  handle("textDocument/didOpen", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)},
+                                                    {"version", 1}, {"text", demo}}}});
+  EXPECT_EQ(std::vector<std::string>{}, lastForMss());
+  std::ofstream(mdd) << renamed;
+  handle("workspace/didChangeWatchedFiles",
+         {{"changes", {{{"uri", tavsw::lsp::UriOfPath(mdd)}, {"type", 2}}}}});
+  EXPECT_EQ(std::vector<std::string>{"54: 1 tick_rate is not a configurable parameter for driver tavtimer"},
+            lastForMss());
+  std::ofstream(mdd) << original;
+  handle("textDocument/didSave", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mdd)}}}});
+  EXPECT_EQ(std::vector<std::string>{}, lastForMss());
+}
+
+TEST_F(LspDiagnosticsTest, AMissingHardwareDescriptionIsSaidAtItsLine) {
+  LspSession s;
+  s.Initialize().Open(mss, DemoWith("hw/system.json", "hw/gone.json"));
+  const auto sent = s.Run({"--repo", repo});
+  const auto got = Summaries(LastDiagnostics(sent, mss));
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ("6: 2 hardware description hw/gone.json not found; the checks that need the hardware "
+            "were skipped",
+            got[0]);
+}
+
+TEST_F(LspDiagnosticsTest, AnMddDocumentGetsItsReadersMessages) {
+  const std::string mdd = dir / "x.mdd";
+  LspSession s;
+  s.Initialize().Open(mdd, "BEGIN DRIVER x\n  PARAM name = a, type = int;\n  FOO = 1;\nEND DRIVER\n");
+  const auto sent = s.Run();
+  const auto got = Summaries(LastDiagnostics(sent, mdd));
+  ASSERT_EQ(1u, got.size());
+  EXPECT_EQ(0u, got[0].find("3: 1 Syntax error. Either an invalid Keyword is used")) << got[0];
+}
+
+}  // namespace
