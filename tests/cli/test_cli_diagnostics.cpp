@@ -64,7 +64,7 @@ TEST_F(CliDiagnostics, EachFormatOnAFileWithErrors) {
   }
   // A message without a file, and the tool's own about a file.
   auto r = RunTavsw({"--diagnostics=gcc", "bogus"});
-  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n");
+  EXPECT_EQ(r.err, "tavsw: error: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags, explain, show, completion, lsp)\n");
   r = RunTavsw({"--diagnostics=json", "fmt", f});
   EXPECT_TRUE(Contains(
       r.err, R"({"file":")" + f +
@@ -207,14 +207,16 @@ TEST_F(CliDiagnostics, MaxErrorsStopsReportingNotReading) {
 
 TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
   const std::string mss = std::string(TAVSW_EXAMPLES) + "/system.mss";
+  const std::string plain = dir.Write("plain.mss", "PARAMETER VERSION = 2.2.0\n");
   const struct {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
-      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n"},
+      {{"bogus"}, "tavsw: unknown command 'bogus' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags, explain, show, completion, lsp)\n"},
       {{"--diagnostics", "gcc", "frob", "x"},
-       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags)\n"},
-      {{"repo", "lst"}, "tavsw: unknown command 'repo lst' (commands: repo list, repo find)\n"},
+       "tavsw: error: unknown command 'frob' (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags, explain, show, completion, lsp)\n"},
+      {{"repo", "lst"}, "tavsw: unknown command 'repo lst' (commands: repo list, repo find)\n"
+                        "tavsw: note: did you mean 'list'?\n"},
       {{"parse", "--bogus", "x.mss"}, "tavsw: unknown option '--bogus' (see tavsw parse --help)\n"},
       {{"repo", "list", "extra"}, "tavsw: unexpected argument 'extra' (see tavsw repo list --help)\n"},
       // A near miss is named with the option meant, whatever took the
@@ -231,9 +233,10 @@ TEST_F(CliDiagnostics, UnknownCommandsAndOptionsAreNamed) {
       {{"parse", "--max-errors", "0", mss}, "tavsw: --max-errors takes a number of errors above 0, not '0'\n"},
       {{"parse", "--max-errors", "x", mss}, "tavsw: --max-errors takes a number of errors above 0, not 'x'\n"},
       {{"--diagnostics=xml", "parse", mss}, "tavsw: --diagnostics takes text, gcc or json, not 'xml'\n"},
-      {{"build", mss}, "tavsw: --hw is required (see tavsw build --help)\n"},
+      // Without --hw the MSS must name its hardware.
+      {{"build", plain}, "tavsw: " + plain + ": --hw is required (the MSS names no HW_SPEC_FILE)\n"},
       {{"build", mss, "--hw", "h.json", "--repo"}, "tavsw: --repo needs a value (see tavsw build --help)\n"},
-      {{}, "tavsw: no command given (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags) (see tavsw --help)\n"},
+      {{}, "tavsw: no command given (commands: parse, fmt, repo, build, check, tcl, new, edit, query, flags, explain, show, completion, lsp) (see tavsw --help)\n"},
   };
   for (const auto& c : cases) {
     auto r = RunTavsw(c.args);

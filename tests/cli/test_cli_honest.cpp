@@ -155,7 +155,7 @@ TEST_F(CliHonestTest, CheckRejectsWhatBuildRejects) {
   // Without the hardware the build's checks are skipped, and check says so.
   auto r = RunTavsw({"check", System(" PARAMETER bits = 9\n"), "--repo", repo});
   EXPECT_EQ(0, r.status) << r.err;
-  EXPECT_TRUE(Contains(r.err, "INFO: No hardware description (--hw): the checks of the build that need it "
+  EXPECT_TRUE(Contains(r.err, "INFO: No hardware description (--hw, HW_SPEC_FILE): the checks of the build that need it "
                               "were skipped\n")) << r.err;
 }
 

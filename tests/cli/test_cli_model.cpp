@@ -145,7 +145,7 @@ TEST_F(CliModelTest, BuildErrorsAndUnusableInputs) {
       // A hardware description that cannot be used is an input error.
       {{"build", kMss, "--hw", dir / "none.json"}, 1, "Cannot open hardware description"},
       {{"build", kMss, "--hw", bad}, 1, bad + " - format: expected 1"},
-      {{"build", kMss}, 2, "--hw is required"},
+      {{"build", BrokenMss()}, 2, "--hw is required (the MSS names no HW_SPEC_FILE)"},
       {{"check", kMss, "--hw", bad}, 1, "format: expected 1"},
       {{"check", kMss, "--hw", dir / "none.json"}, 1, "Cannot open hardware description"},
       {{"tcl", dir.Write("t.tcl", ""), kMss, "--hw", bad}, 1, "format: expected 1"},

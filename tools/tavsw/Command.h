@@ -169,6 +169,9 @@ std::vector<std::unique_ptr<Command>> MakeLspCommands();
 // completion.
 std::vector<std::unique_ptr<Command>> MakeInfoCommands();
 
+// Every command of the tool, in the order they are listed.
+std::vector<std::unique_ptr<Command>> MakeCommands();
+
 // The number of single-character edits, a swap of two neighbours counting
 // as one, between `a` and `b`: how close a mistyped name is to a known one.
 size_t EditDistance(const std::string& a, const std::string& b, bool ignoreCase = false);

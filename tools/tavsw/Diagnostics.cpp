@@ -199,6 +199,17 @@ void Diagnostics::Tool(MsgSeverity severity, const std::string& text, const std:
   Print(severity, Located{file, line, text});
 }
 
+void Diagnostics::Note(const std::string& text, const std::string& file, int line) {
+  if (format_ == DiagFormat::kText) {
+    ++messages_;
+    err_ << "tavsw: ";
+    if (!file.empty()) err_ << file << (line > 0 ? " line " + std::to_string(line) + " - " : ": ");
+    err_ << "note: " << text << "\n";
+    return;
+  }
+  Tool(MsgSeverity::kInfo, text, file, line);
+}
+
 void Diagnostics::Print(MsgSeverity severity, const Located& where) {
   if (format_ == DiagFormat::kJson) {
     nlohmann::json j = {{"severity", GccSeverity(severity)}, {"text", where.text}};

@@ -58,6 +58,9 @@ class Diagnostics : public MsgSink {
   // A message of the tool itself about `file` (and `line`), or about none.
   void Tool(MsgSeverity severity, const std::string& text, const std::string& file = "",
             int line = 0);
+  // A note that follows a message of the tool ("did you mean ...?"): an
+  // information message, printed "tavsw: note: <text>" in the text form.
+  void Note(const std::string& text, const std::string& file = "", int line = 0);
   // Says how many errors the limit kept back, if any.
   void Finish();
 

@@ -25,6 +25,8 @@
 #include "ProcInst.h"
 #include "Property.h"
 #include "HwDbFile.h"
+#include "InfoCommands.h"
+#include "InfoHw.h"
 #include "LibInst.h"
 #include "Mss.h"
 #include "Param.h"
@@ -67,6 +69,7 @@ bool IsProcessor(Context& ctx, const TavHwDb::HwDbFile& hw, const std::string& h
   if (!hw.IsInstPresent(proc)) {
     ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware",
                   hwFile);
+    NoteClosest(ctx, proc, hw.GetProcessorInstNames());
     return false;
   }
   const std::string kind = hw.GetIpClass(proc);
@@ -284,7 +287,9 @@ class EditCommand : public Command {
   void Declare(CLI::App& app) override {
     app_ = &app;
     app.add_option("system", mss_, "The MSS file")->required();
-    app.add_option("--hw", hw_, "The hardware description (JSON)")->required();
+    app.add_option("--hw", hw_,
+                   "The hardware description (JSON); without it, the file the MSS names in "
+                   "HW_SPEC_FILE");
     app.add_option("--proc", proc_, "The processor --os, --add-lib and --del-lib act on "
                                     "(needed when the MSS has several)");
     app.add_flag("--dry-run", dryRun_,
@@ -333,6 +338,12 @@ class EditCommand : public Command {
         return kTavswUsage;
       }
     }
+    if (hw_.empty() && !Port::File::isfile(mss_)) {
+      ctx.diag.Tool(MsgSeverity::kError,
+                    Port::File::exist(mss_) ? "cannot be read" : "no such file", mss_);
+      return kTavswErrors;
+    }
+    if (const int status = DefaultHw(ctx, mss_, hw_, true); status != kTavswOk) return status;
     hw_ptr_ = ReadHw(hw_);
     if (!hw_ptr_) return kTavswErrors;
     auto man = repos_.Make(ctx);
@@ -377,6 +388,7 @@ class EditCommand : public Command {
       }
       if (!why.empty()) {
         ctx.diag.Tool(MsgSeverity::kError, a.option + " " + Shown(a.value) + ": " + why, mss_);
+        if (!closest_.empty()) ctx.diag.Note(closest_);
         ctx.diag.Tool(MsgSeverity::kError, "not written: an action was refused", mss_);
         return kTavswErrors;
       }
@@ -636,6 +648,62 @@ class EditCommand : public Command {
   // Applies one well-formed action; the reason when it is refused, else "".
   std::string Apply(Context& ctx, SwSystem& system, TavSoftware::SwReposMan* man,
                     const Action& a) {
+    closest_.clear();
+    std::string why = Act(ctx, system, man, a);
+    if (why.empty()) return why;
+    // The names the refused action may have meant.
+    Mss* mss = system.GetMss();
+    const std::string& v = a.value;
+    const size_t eq = v.find('=');
+    if (why == "no such component") {
+      std::string target = v.substr(0, eq);
+      if (a.option != "--remove-driver") target = target.substr(0, target.rfind('.'));
+      closest_ = DidYouMean(ClosestNames(target, ComponentNames(mss, a.option != "--remove-driver")));
+    } else if (why == "no such parameter") {
+      const std::string target = v.substr(0, eq);
+      const size_t dot = target.rfind('.');
+      std::vector<std::string> names;
+      if (MdtBase::PsfComp* comp = Component(mss, target.substr(0, dot)))
+        for (int seq : {TavSoftware::DrvInst::PARAMETERS, TavSoftware::DrvInst::ARRAYS}) {
+          auto* drv = dynamic_cast<TavSoftware::DrvInst*>(comp);
+          auto* lib = dynamic_cast<TavSoftware::LibInst*>(comp);
+          for (const MdtBase::Property* p : drv ? drv->GetPropSeqRef(seq) : lib->GetPropSeqRef(seq))
+            if (p) names.push_back(p->GetName());
+        }
+      closest_ = DidYouMean(ClosestNames(target.substr(dot + 1), names));
+    } else if (why.starts_with("no hardware instance '")) {
+      closest_ = DidYouMean(ClosestNames(v.substr(0, eq), hw_ptr_->GetAllInstNames()));
+    } else if (why.starts_with("no processor instance '")) {
+      closest_ = DidYouMean(ClosestNames(proc_, hw_ptr_->GetProcessorInstNames()));
+    } else if (why == "no such core" && man) {
+      const std::string named = a.option == "--driver" ? v.substr(eq + 1) : v;
+      std::vector<TavSoftware::SwCore*> all;
+      man->GetSwCoreSeqRef(all);
+      std::vector<std::string> names;
+      for (const TavSoftware::SwCore* c : all)
+        if ((c->GetPsfKind() == 1) == (a.option == "--driver")) names.push_back(c->GetName());
+      closest_ = DidYouMean(ClosestNames(named.substr(0, named.find(':')), names));
+    }
+    return why;
+  }
+
+  // The words a COMPONENT may be: the hardware instances of the drivers and
+  // processors, with `named` also the OS and library names.
+  static std::vector<std::string> ComponentNames(Mss* mss, bool named) {
+    std::vector<std::string> names;
+    for (int seq : {Mss::DRIVERS, Mss::PROCESSORS})
+      for (const MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq))
+        if (auto* d = dynamic_cast<const TavSoftware::DrvInst*>(c))
+          names.push_back(d->GetPropertyValueStr(TavSoftware::DrvInst::PARAMETERS, "HW_INSTANCE"));
+    if (named)
+      for (int seq : {Mss::OSES, Mss::LIBRARIES})
+        for (const MdtBase::PsfComp* c : mss->GetPsfCompSeqRef(seq))
+          if (c) names.push_back(c->GetName());
+    return names;
+  }
+
+  std::string Act(Context& ctx, SwSystem& system, TavSoftware::SwReposMan* man,
+                  const Action& a) {
     Mss* mss = system.GetMss();
     const std::string& v = a.value;
     if (a.option == "--set" || a.option == "--unset") {
@@ -777,6 +845,7 @@ class EditCommand : public Command {
 
   CLI::App* app_ = nullptr;
   std::string mss_, hw_, proc_;
+  std::string closest_;  // the note for the last refused action
   bool dryRun_ = false, force_ = false, fellBack_ = false;
   boost::shared_ptr<TavHwDb::HwDbFile> hw_ptr_;
   std::vector<std::pair<std::string, std::string>> renames_;
@@ -1067,6 +1136,15 @@ class QueryCommand : public Command {
                           (args_[1] == "*" || version.empty() ? std::string()
                                                               : " version " + version) +
                           " in the repositories");
+        // A name no core has may be mistyped; a version that is not there
+        // is no typing error of the name.
+        std::vector<TavSoftware::SwCore*> all;
+        man->GetSwCoreSeqRef(all);
+        std::vector<std::string> names;
+        for (const TavSoftware::SwCore* c : all)
+          if (q->core != CoreKind::kDefinition || c->GetPsfKind() != 1)
+            names.push_back(c->GetName());
+        if (CoresNamed(*man, args_[0], q->core).empty()) NoteClosest(ctx, args_[0], names);
         return kTavswErrors;
       }
     }

@@ -17,6 +17,8 @@
 #include "Element.h"
 #include "HwDbFile.h"
 #include "HwTclIf.h"
+#include "InfoHw.h"
+#include "InfoModel.h"
 #include "JsonOut.h"
 #include "Library.h"
 #include "Mss.h"
@@ -297,62 +299,6 @@ void PrintModel(std::ostream& out, SwRTClass& model) {
   }
 }
 
-// The options of the commands that build a model.
-struct ModelOptions {
-  std::string mss, hw, proc;
-  RepoOptions repos;
-
-  void Declare(CLI::App& app, bool hwRequired) {
-    auto* hwOpt = app.add_option("--hw", hw, "The hardware description (JSON)");
-    if (hwRequired) hwOpt->required();
-    app.add_option("--proc", proc, "Organise only this processor instance");
-    repos.Declare(app);
-  }
-  // The hardware database; null (reported) when the file cannot be used.
-  boost::shared_ptr<TavHwDb::HwDbFile> ReadHw() const {
-    int errors = 0;
-    return TavHwDb::HwDbFile::Read(hw, errors);
-  }
-  // Reads the hardware and the repositories and builds the model of `mss`.
-  // Null with `status` set when an input cannot be used; otherwise `errors`
-  // holds the build's error count.
-  std::unique_ptr<SwRTClass> Build(Context& ctx, boost::shared_ptr<TavHwDb::HwDbFile>& hwDb,
-                                   int& errors, int& status) const {
-    hwDb = ReadHw();
-    // A hardware description that cannot be read is an input with errors,
-    // like an MSS that cannot be read.
-    status = kTavswErrors;
-    if (!hwDb) return nullptr;
-    if (!Port::File::isfile(mss)) {
-      // The build would go on with an empty system and show the defaults it
-      // chose for the hardware: for a file that is not there, show nothing.
-      Port_MsgManData::Issue(MsgSeverity::kError,
-                             "Cannot open file \"" + mss + "\" for reading\n");
-      errors = 1;
-      return std::make_unique<SwRTClass>();
-    }
-    if (!proc.empty() && !Port::EqualsNoCase(hwDb->GetIpClass(proc), "PROCESSOR")) {
-      ctx.diag.Tool(MsgSeverity::kError, "no processor instance '" + proc + "' in the hardware", hw);
-      return nullptr;
-    }
-    auto man = repos.Make(ctx);
-    if (!man) return nullptr;
-    // What reading the MSS says comes after the repository checks, and not
-    // at all when an input cannot be used.
-    auto source = std::make_unique<TavSoftware::Mss>();
-    const int parsed = TavSoftware::SwRTUtil::Parse(mss.c_str(), source.get());
-    std::unique_ptr<SwRTClass> model(TavSoftware::SwRTUtil::CreateSwRTObject(
-        hwDb, source.get(), *man, errors, proc.empty() ? nullptr : proc.c_str()));
-    // The model points into the MSS it was built from, and its components
-    // into the manager's cores.
-    model->AdoptSourceMss(source.release());
-    model->Adopt(man.release());
-    errors += parsed;
-    status = errors ? kTavswErrors : kTavswOk;
-    return model;
-  }
-};
-
 class BuildCommand : public Command {
  public:
   const char* Name() const override { return "build"; }
@@ -361,7 +307,7 @@ class BuildCommand : public Command {
   }
   void Declare(CLI::App& app) override {
     app.add_option("system", opts_.mss, "The system's MSS file")->required();
-    opts_.Declare(app, true);
+    opts_.Declare(app);
     app.add_flag("--json", json_, "Write one JSON document to stdout, nothing else");
   }
   int Run(Context& ctx) override {
@@ -407,21 +353,23 @@ class CheckCommand : public Command {
   }
   void Declare(CLI::App& app) override {
     app.add_option("system", mss_, "The system's MSS file")->required();
-    app.add_option("--hw", hw_, "The hardware description (JSON); without it the checks that "
-                                "need the hardware are skipped");
+    app.add_option("--hw", hw_, "The hardware description (JSON); without it, the file the MSS "
+                                "names in HW_SPEC_FILE; without either the checks that need the "
+                                "hardware are skipped");
     repos_.Declare(app);
     app.add_flag("--json", json_, "Write one JSON document to stdout, nothing else");
   }
   int Run(Context& ctx) override {
     Recorder rec(!json_);
     boost::shared_ptr<TavHwDb::HwDbFile> hw;
-    if (!hw_.empty()) {
+    const bool hwNamed = DefaultHw(ctx, mss_, hw_, false) == kTavswOk;
+    if (hwNamed && !hw_.empty()) {
       int hwErrors = 0;
       hw = TavHwDb::HwDbFile::Read(hw_, hwErrors);
     }
     int errors = 0;
     std::unique_ptr<TavSoftware::SwReposMan> man;
-    if (hw || hw_.empty()) man = repos_.Make(ctx);
+    if (hwNamed && (hw || hw_.empty())) man = repos_.Make(ctx);
     if (!man) {
       errors = 1;
     } else {
@@ -439,8 +387,8 @@ class CheckCommand : public Command {
         ctx.LeaveForExit(std::move(model));
       } else if (errors == 0) {
         Port_MsgManData::Issue(MsgSeverity::kInfo,
-                               "No hardware description (--hw): the checks of the build that "
-                               "need it were skipped\n");
+                               "No hardware description (--hw, HW_SPEC_FILE): the checks of the "
+                               "build that need it were skipped\n");
       }
       ctx.LeaveForExit(std::move(mss));
       ctx.LeaveForExit(std::move(man));
@@ -544,7 +492,7 @@ class TclCommand : public Command {
                    "The script (with --interactive: the MSS file, which may be left out)");
     app.add_option("system", system_, "The system's MSS file");
     app.add_option("args", args_, "The script's arguments (after --), its ::argv");
-    opts_.Declare(app, true);
+    opts_.Declare(app);
     app.add_flag("--interactive", interactive_,
                  "Read commands from standard input instead (a prompt only at a terminal); "
                  "'exit N' ends with status N");
@@ -565,6 +513,10 @@ class TclCommand : public Command {
     std::unique_ptr<SwRTClass> model;
     if (opts_.mss.empty()) {
       // Interactive without a system: the hardware alone, and an empty model.
+      if (opts_.hw.empty()) {
+        ctx.diag.Tool(MsgSeverity::kError, "--hw is required when no MSS file is given");
+        return kTavswUsage;
+      }
       hw = opts_.ReadHw();
       if (!hw) return kTavswErrors;
       model = std::make_unique<SwRTClass>();

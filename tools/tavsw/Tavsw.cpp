@@ -16,6 +16,7 @@
 #include "Command.h"
 #include "Diagnostics.h"
 #include "Diff.h"
+#include "InfoCommands.h"
 #include "JsonOut.h"
 #include "Mdd.h"
 #include "Mld.h"
@@ -400,6 +401,16 @@ class RepoFindCommand : public Command {
     TavSoftware::SwCore* core = Find(*man);
     if (!core) {
       ctx.out << "not found: " << name_ << (version_.empty() ? "" : " " + version_) << "\n";
+      // A name no core has may be mistyped; a version that is not there
+      // is no typing error of the name.
+      std::vector<std::string> names;
+      bool named = false;
+      for (TavSoftware::SwRepos* repos : man->GetSwReposSeqRef())
+        for (const TavSoftware::SwCore* c : repos->GetSwCoreSeqRef()) {
+          names.push_back(c->GetName());
+          named = named || c->GetName().EqualsNoCase(name_);
+        }
+      if (!named) NoteClosest(ctx, name_, names);
       return kTavswErrors;
     }
     ctx.out << "found: ";
@@ -467,18 +478,6 @@ class RepoCommand : public Command {
   RepoFindCommand find_;
   std::vector<std::pair<CLI::App*, Command*>> subs_;
 };
-
-std::vector<std::unique_ptr<Command>> MakeCommands() {
-  std::vector<std::unique_ptr<Command>> commands;
-  commands.push_back(std::make_unique<ParseCommand>());
-  commands.push_back(std::make_unique<FmtCommand>());
-  commands.push_back(std::make_unique<RepoCommand>());
-  for (auto& c : MakeModelCommands()) commands.push_back(std::move(c));
-  for (auto& c : MakeEditCommands()) commands.push_back(std::move(c));
-  for (auto& c : MakeInfoCommands()) commands.push_back(std::move(c));
-  for (auto& c : MakeLspCommands()) commands.push_back(std::move(c));
-  return commands;
-}
 
 // The options of the tool itself, valid before and after the command.
 struct GlobalOptions {
@@ -642,6 +641,18 @@ std::string PlainParseError(const CLI::ParseError& e) {
 
 }  // namespace
 
+std::vector<std::unique_ptr<Command>> MakeCommands() {
+  std::vector<std::unique_ptr<Command>> commands;
+  commands.push_back(std::make_unique<ParseCommand>());
+  commands.push_back(std::make_unique<FmtCommand>());
+  commands.push_back(std::make_unique<RepoCommand>());
+  for (auto& c : MakeModelCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeEditCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeInfoCommands()) commands.push_back(std::move(c));
+  for (auto& c : MakeLspCommands()) commands.push_back(std::move(c));
+  return commands;
+}
+
 // The number of single-character edits (an exchange of two neighbours
 // counting as one) that turn `a` into `b`, letters compared with or
 // without their case.
@@ -716,6 +727,10 @@ int TavswMain(int argc, char** argv, std::istream& in, std::ostream& out, std::o
       const bool repo = unknown.starts_with("repo ");
       usage.Tool(MsgSeverity::kError, "unknown command '" + unknown + "' (commands: " +
                                           (repo ? "repo list, repo find" : Join(names)) + ")");
+      const std::string note = DidYouMean(ClosestNames(
+          repo ? unknown.substr(5) : unknown,
+          repo ? std::vector<std::string>{"list", "find"} : names, true));
+      if (!note.empty()) usage.Note(note);
       return kTavswUsage;
     }
     const std::vector<std::string> words = CommandWords(argc, argv);
