@@ -281,7 +281,8 @@ TEST_F(CliDiagnostics, EveryHelpStatesTheExitCodes) {
       {"--help"},         {"parse", "--help"},        {"fmt", "--help"},
       {"repo", "--help"}, {"repo", "list", "--help"}, {"repo", "find", "--help"},
       {"build", "--help"}, {"check", "--help"},    {"tcl", "--help"},
-      {"new", "--help"},   {"edit", "--help"},     {"query", "--help"},  {"flags", "--help"}};
+      {"new", "--help"},   {"edit", "--help"},     {"query", "--help"},  {"flags", "--help"},
+      {"explain", "--help"}, {"show", "--help"},   {"completion", "--help"}};
   for (const auto& args : helps) {
     auto r = RunTavsw(args);
     EXPECT_EQ(r.status, 0);

@@ -470,4 +470,28 @@ TEST_F(CliInfoTest, BashCompletesFilesByKind) {
   EXPECT_EQ("gcc\n", complete("tavsw --diagnostics g"));
 }
 
+// The same asked of fish, where it is installed.
+TEST_F(CliInfoTest, FishCompletesFilesByKind) {
+  if (!HasShell("fish")) GTEST_SKIP() << "no fish";
+  const std::string script = dir.Write("tavsw.fish", RunTavsw({"completion", "fish"}).out);
+  dir.Write("w/a.mss", "");
+  dir.Write("w/b.json", "");
+  dir.Write("w/c.txt", "");
+  dir.Write("w/sub/.keep", "");
+  auto complete = [&](const std::string& line) {
+    const std::string out = dir / "reply";
+    const std::string drive = dir.Write(
+        "drive.fish", "source " + script + "\ncomplete -C'" + line + "' | cut -f1 | sort\n");
+    EXPECT_EQ(0, std::system(("cd " + dir / "w" + " && fish " + drive + " > " + out).c_str()))
+        << line;
+    return tavtest::ReadFile(out);
+  };
+  EXPECT_EQ("build\n", complete("tavsw bui"));
+  EXPECT_EQ("a.mss\nsub/\n", complete("tavsw build "));
+  EXPECT_EQ("b.json\nsub/\n", complete("tavsw build a.mss --hw "));
+  EXPECT_EQ("sub/\n", complete("tavsw build a.mss --repo "));
+  EXPECT_EQ("find\nlist\n", complete("tavsw repo "));
+  EXPECT_EQ("gcc\njson\ntext\n", complete("tavsw --diagnostics "));
+}
+
 }  // namespace

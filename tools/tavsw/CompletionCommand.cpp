@@ -268,14 +268,18 @@ std::string Zsh(const std::vector<Cmd>& cmds) {
   return s;
 }
 
-const char* FishFiles(Kind k) {
+// Files of the kind and directories to descend into; fish's own suffix
+// helper also offers every other file.
+std::string FishFiles(Kind k) {
+  auto only = [](const char* exts) {
+    return "(__fish_complete_path (commandline -ct) | string match -r -- \"^.*(?:\\.(?:" +
+           std::string(exts) + ")|/)\\t.*\\$\")";
+  };
   switch (k) {
-    case Kind::kMss: return "(__fish_complete_suffix .mss)";
-    case Kind::kJson: return "(__fish_complete_suffix .json)";
-    case Kind::kTcl: return "(__fish_complete_suffix .tcl)";
-    case Kind::kDefinitionOrMss:
-      return "(__fish_complete_suffix .mss; __fish_complete_suffix .mdd; "
-             "__fish_complete_suffix .mld)";
+    case Kind::kMss: return only("mss");
+    case Kind::kJson: return only("json");
+    case Kind::kTcl: return only("tcl");
+    case Kind::kDefinitionOrMss: return only("mss|mdd|mld");
     case Kind::kDir: return "(__fish_complete_directories)";
     case Kind::kAnyFile: return "(__fish_complete_path)";
     case Kind::kNone: break;
@@ -316,11 +320,15 @@ std::string Fish(const std::vector<Cmd>& cmds) {
       for (const auto& l : o.longs) s += " -l " + l;
       for (const auto& sh : o.shorts) s += " -s " + sh;
       if (o.takesValue) {
-        s += " -r";
+        // -x: the value is what -a lists, not any file; -F: any file.
         if (!o.choices.empty())
-          s += " -a " + Quoted(Join(o.choices));
+          s += " -x -a " + Quoted(Join(o.choices));
+        else if (o.kind == Kind::kAnyFile)
+          s += " -r -F";
         else if (o.kind != Kind::kNone)
-          s += " -a " + Quoted(FishFiles(o.kind));
+          s += " -x -a " + Quoted(FishFiles(o.kind));
+        else
+          s += " -x";
       }
       s += " -d " + Quoted(Short(o.help)) + "\n";
     }
