@@ -54,8 +54,8 @@ TEST_F(LspDiagnosticsTest, OpenAndEveryChangeOfTheUnsavedTextAreChecked) {
   std::vector<std::vector<std::string>> published;
   for (const Json& m : sent)
     if (m.value("method", "") == "textDocument/publishDiagnostics" &&
-        m["params"]["uri"] == tavsw::lsp::UriOfPath(mss))
-      published.push_back(Summaries(m["params"]["diagnostics"]));
+        m.at("params").at("uri") == tavsw::lsp::UriOfPath(mss))
+      published.push_back(Summaries(m.at("params").at("diagnostics")));
   // The open text and the change after it come one after the other before
   // the next request: only the changed text is checked. The third text is
   // checked before shutdown is answered.
@@ -66,6 +66,35 @@ TEST_F(LspDiagnosticsTest, OpenAndEveryChangeOfTheUnsavedTextAreChecked) {
   EXPECT_EQ((std::vector<std::string>{
                 "77: 1 tavuart - No IP instance named uart_9 is present in the hardware!"}),
             published[1]);
+}
+
+// Incremental changes, applied in order, ranges in UTF-16 units.
+TEST_F(LspDiagnosticsTest, RangeChangesEditTheTextTheServerChecks) {
+  const std::string typo = DemoWith(" PARAMETER C_BAUDRATE = 115200\n INTERFACE",
+                                    " PARAMETER C_BAUDRAT = 115200\n INTERFACE");
+  auto at = [](int line, int character) { return Json{{"line", line}, {"character", character}}; };
+  LspSession s;
+  s.Initialize().Open(mss, typo).Notify(
+      "textDocument/didChange",
+      {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}, {"version", 2}}},
+       {"contentChanges",
+        {{{"range", {{"start", at(28, 11)}, {"end", at(28, 20)}}}, {"text", "C_BAUDRATE"}},
+         {{"range", {{"start", at(29, 0)}, {"end", at(29, 0)}}}, {"text", " PARAMETER C_PARITY = 7\n"}},
+         // "ä" is one unit: the range ends after it, in the comment.
+         {{"range", {{"start", at(0, 0)}, {"end", at(0, 0)}}}, {"text", "#\xC3\xA4x\n"}},
+         {{"range", {{"start", at(0, 1)}, {"end", at(0, 2)}}}, {"text", "o"}}}}});
+  s.Request(3, "textDocument/documentSymbol", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}}}});
+  s.Request(4, "textDocument/formatting", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}}}});
+  const auto sent = s.Run({"--repo", repo});
+  EXPECT_EQ((std::vector<std::string>{
+                "31: 1 Invalid Value 7  specified for PARAMETER C_PARITY!\nValid Values are : 0 1 2"}),
+            Summaries(LastDiagnostics(sent, mss)));
+  const Json uart = tavtest::Answer(sent, 3).at("result").at(2);
+  EXPECT_EQ("C_BAUDRATE", uart.at("children").at(3).at("name"));
+  EXPECT_EQ("7", uart.at("children").at(4).at("detail"));
+  EXPECT_EQ(25, uart.at("range").at("start").at("line"));
+  const std::string formatted = tavtest::Answer(sent, 4).at("result").at(0).at("newText");
+  EXPECT_EQ("# ox\n# The demo system", formatted.substr(0, 22));
 }
 
 TEST_F(LspDiagnosticsTest, ValueChecksRunOnceTheNamesAreRightWithTheAllowedValues) {
@@ -128,8 +157,8 @@ TEST_F(LspDiagnosticsTest, AnOpenDefinitionCountsWithItsUnsavedTextAndADiskChang
     while (tavsw::lsp::ReadFrame(frames, body, problem) == tavsw::lsp::FrameStatus::kMessage) {
       const Json m = Json::parse(body);
       if (m.value("method", "") == "textDocument/publishDiagnostics" &&
-          m["params"]["uri"] == tavsw::lsp::UriOfPath(mss))
-        last = m["params"]["diagnostics"];
+          m.at("params").at("uri") == tavsw::lsp::UriOfPath(mss))
+        last = m.at("params").at("diagnostics");
     }
     out.str("");
     return Summaries(last);
@@ -156,7 +185,7 @@ TEST_F(LspDiagnosticsTest, AMissingHardwareDescriptionIsSaidAtItsLine) {
   ASSERT_FALSE(got.empty());
   EXPECT_EQ("6: 2 hardware description hw/gone.json not found; the checks that need the hardware "
             "were skipped",
-            got[0]);
+            got.at(0));
 }
 
 TEST_F(LspDiagnosticsTest, AnMddDocumentGetsItsReadersMessages) {
@@ -166,7 +195,7 @@ TEST_F(LspDiagnosticsTest, AnMddDocumentGetsItsReadersMessages) {
   const auto sent = s.Run();
   const auto got = Summaries(LastDiagnostics(sent, mdd));
   ASSERT_EQ(1u, got.size());
-  EXPECT_EQ(0u, got[0].find("3: 1 Syntax error. Either an invalid Keyword is used")) << got[0];
+  EXPECT_EQ(0u, got.at(0).find("3: 1 Syntax error. Either an invalid Keyword is used")) << got.at(0);
 }
 
 }  // namespace

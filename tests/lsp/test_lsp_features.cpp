@@ -73,14 +73,14 @@ TEST_F(LspFeaturesTest, OutlineHasOneSymbolPerBlockWithItsParameters) {
                 // A block still being typed: no END, no name yet.
                 "DRIVER (unnamed) | on uart_1"}),
             names);
-  const Json& uart = symbols[2];
+  const Json& uart = symbols.at(2);
   EXPECT_EQ((Json{{"start", {{"line", 24}, {"character", 0}}}, {"end", {{"line", 31}, {"character", 3}}}}),
             uart["range"]);
   EXPECT_EQ(Range(24, 0, 12), uart["selectionRange"]);
   ASSERT_EQ(4u, uart["children"].size());
   EXPECT_EQ((Json{{"name", "C_BAUDRATE"}, {"detail", "115200"}, {"kind", 7},
                   {"range", Range(28, 1, 30)}, {"selectionRange", Range(28, 11, 21)}}),
-            uart["children"][3]);
+            uart.at("children").at(3));
 }
 
 TEST_F(LspFeaturesTest, FormattingGivesFmtsLayoutAndIsRefusedWhereFmtWouldLoseText) {
@@ -127,11 +127,11 @@ TEST_F(LspFeaturesTest, CompletesKindsAndParameterNamesFromTheDefinition) {
   EXPECT_EQ((std::vector<std::string>{"C_BAUDRATE", "C_PARITY", "DRIVER_NAME", "DRIVER_VER",
                                       "HW_INSTANCE"}),
             Labels(items));
-  const Json& baud = items[0];
+  const Json& baud = items.at(0);
   EXPECT_EQ("int", baud["detail"]);
   EXPECT_EQ("**C_BAUDRATE** (int)\n\nDefault: `115200`\n\nLine speed in bits per second\n\n"
             "Defined at " + repo + "/drivers/tavuart_v1_00_a/data/tavuart_v2_1_0.mdd:15",
-            baud["documentation"]["value"]);
+            baud.at("documentation").at("value"));
   // The whole word being typed is replaced.
   EXPECT_EQ((Json{{"range", Range(28, 11, 13)}, {"newText", "C_BAUDRATE"}}), baud["textEdit"]);
 }
@@ -165,13 +165,13 @@ TEST_F(LspFeaturesTest, CompletesValuesAfterTheEqualsSign) {
   const Json versions = Ask("textDocument/completion", 47, 24,
                             DemoWithLine(47, " PARAMETER DRIVER_VER = "));
   ASSERT_EQ(2u, versions.size());
-  EXPECT_EQ("ACTIVE", versions[0]["detail"]);
-  EXPECT_FALSE(versions[0].contains("tags"));
-  EXPECT_EQ("DEPRECATED", versions[1]["detail"]);
-  EXPECT_EQ(Json::array({1}), versions[1]["tags"]);
+  EXPECT_EQ("ACTIVE", versions.at(0).at("detail"));
+  EXPECT_FALSE(versions.at(0).contains("tags"));
+  EXPECT_EQ("DEPRECATED", versions.at(1).at("detail"));
+  EXPECT_EQ(Json::array({1}), versions.at(1).value("tags", Json()));
   const Json parity = Ask("textDocument/completion", 29, 22,
                           DemoWithLine(29, " PARAMETER C_PARITY = "));
-  EXPECT_EQ("odd", parity[1]["detail"]);
+  EXPECT_EQ("odd", parity.at(1).at("detail"));
 }
 
 TEST_F(LspFeaturesTest, HoverShowsParametersComponentsAndHardwareInstances) {
@@ -184,14 +184,14 @@ TEST_F(LspFeaturesTest, HoverShowsParametersComponentsAndHardwareInstances) {
             Ask("textDocument/hover", 29, 14, DemoWithLine(29, " PARAMETER C_PARITY = 1")));
   EXPECT_EQ("**driver tavuart** 1.00.a (ACTIVE)\n\nSerial port with a receive and a transmit "
             "FIFO\n\nDirectory: " + repo + "/drivers/tavuart_v1_00_a",
-            Ask("textDocument/hover", 24, 2)["contents"]["value"]);
+            Ask("textDocument/hover", 24, 2).at("contents").at("value"));
   EXPECT_EQ("**driver tavgpio** 2.00.a (ACTIVE)",
-            Ask("textDocument/hover", 42, 26)["contents"]["value"].get<std::string>().substr(0, 34));
+            Ask("textDocument/hover", 42, 26).at("contents").at("value").get<std::string>().substr(0, 34));
   EXPECT_EQ("**uart_0**: tavuart 1.00.a (PERIPHERAL)\n- C_BASEADDR = 0x40600000\n"
             "- C_HIGHADDR = 0x4060FFFF\n- C_BAUDRATE = 115200\n- C_DATA_BITS = 8",
-            Ask("textDocument/hover", 27, 26)["contents"]["value"]);
+            Ask("textDocument/hover", 27, 26).at("contents").at("value"));
   EXPECT_EQ("**uart_0**: tavuart 1.00.a (PERIPHERAL)",
-            Ask("textDocument/hover", 11, 20)["contents"]["value"].get<std::string>().substr(0, 39));
+            Ask("textDocument/hover", 11, 20).at("contents").at("value").get<std::string>().substr(0, 39));
   EXPECT_EQ(Json(nullptr), Ask("textDocument/hover", 0, 3));  // a comment
 }
 
@@ -251,14 +251,14 @@ TEST_F(LspFeaturesTest, QuickFixesOfferTheClosestNamesAndAMissingVersion) {
   EXPECT_EQ((Json{{"changes",
                    {{tavsw::lsp::UriOfPath(mss),
                      {{{"range", Range(28, 11, 20)}, {"newText", "C_BAUDRATE"}}}}}}}),
-            actions[0]["edit"]);
+            actions.at(0).at("edit"));
   EXPECT_EQ((Json{{"changes",
                    {{tavsw::lsp::UriOfPath(mss),
                      {{{"range", Range(59, 0, 0)}, {"newText", " PARAMETER DRIVER_VER = 1.00.b\n"}}}}}}}),
-            actions[4]["edit"]);
+            actions.at(4).at("edit"));
   const Json first = Answer(sent, 3)["result"];
   ASSERT_EQ(1u, first.size());
-  EXPECT_EQ(Json::array({diagnostic}), first[0]["diagnostics"]);
+  EXPECT_EQ(Json::array({diagnostic}), first.at(0).at("diagnostics"));
   EXPECT_EQ(Json::array(), Answer(sent, 2)["result"]);
 }
 
