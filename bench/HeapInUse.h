@@ -1,5 +1,4 @@
-// Bytes the allocator hands out at the moment, large mapped blocks and the
-// node blocks mapped apart from the heap included.
+// Bytes the allocator hands out at the moment, large mapped blocks included.
 #ifndef TAVSOFTWARE_BENCH_HEAPINUSE_H
 #define TAVSOFTWARE_BENCH_HEAPINUSE_H
 
@@ -7,11 +6,9 @@
 
 #include <cstddef>
 
-#include "MdtBase.h"
-
 inline size_t HeapInUse() {
   const struct mallinfo2 m = ::mallinfo2();
-  return m.uordblks + m.hblkhd + MdtBase::NodeArena::MappedBytes();
+  return m.uordblks + m.hblkhd;
 }
 
 #endif  // TAVSOFTWARE_BENCH_HEAPINUSE_H

@@ -25,7 +25,8 @@ ensure_packages() {
 
 # What every build of the project needs.
 BUILD_PACKAGES=(build-essential cmake ninja-build g++ pkg-config ccache
-                tcl8.6-dev libboost-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev)
+                tcl8.6-dev libboost-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
+                libmimalloc-dev)
 
 # What the libFuzzer build needs in addition (clang and its fuzzer runtime).
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)

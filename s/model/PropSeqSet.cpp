@@ -21,14 +21,14 @@ MdtBase::PropSeq& Scratch() {
 PropSeqSet::PropSeqSet(int first, int last, bool single)
     : first_(static_cast<int16_t>(first)), last_(static_cast<int16_t>(last)), single_(single) {
   seqs_ = static_cast<MdtBase::PropSeq*>(
-      MdtBase::NodeArena::Allocate(Count() * sizeof(MdtBase::PropSeq)));
+      ::operator new(Count() * sizeof(MdtBase::PropSeq)));
   for (size_t i = 0; i < Count(); ++i) new (&seqs_[i]) MdtBase::PropSeq();
 }
 
 PropSeqSet::~PropSeqSet() {
   Clear();
   for (size_t i = 0; i < Count(); ++i) seqs_[i].~vector();
-  MdtBase::NodeArena::Release(seqs_, Count() * sizeof(MdtBase::PropSeq));
+  ::operator delete(seqs_);
 }
 
 bool PropSeqSet::IsValid(int nodeType) const {

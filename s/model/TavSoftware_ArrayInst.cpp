@@ -23,7 +23,7 @@ Param* NewCell(std::string_view item) {
 }
 }  // namespace
 
-struct ArrayInstImp : MdtBase::ArenaObject {
+struct ArrayInstImp {
   detail::PropSeqSet seqs{1, kLastNodeType, false};
   // Text whose rows are not built yet. A row costs a few hundred bytes of
   // nodes, a hundred times the text it comes from; an array value that is

@@ -16,7 +16,7 @@ constexpr const char* kSeqTags[] = {nullptr,
 constexpr int kLastNodeType = 5;
 }  // namespace
 
-struct BlockImp : MdtBase::ArenaObject {
+struct BlockImp {
   detail::PropSeqSet seqs{1, kLastNodeType, false};
 };
 

@@ -12,7 +12,7 @@ constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Property", "TavSoftwar
 constexpr int kLastNodeType = 4;
 }  // namespace
 
-struct CategoryImp : MdtBase::ArenaObject {
+struct CategoryImp {
   detail::PropSeqSet seqs{1, kLastNodeType, false};
   bool isIncluded = false;
 };

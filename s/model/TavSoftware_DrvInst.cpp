@@ -9,7 +9,7 @@
 
 namespace TavSoftware {
 
-struct DrvInstImp : MdtBase::ArenaObject {
+struct DrvInstImp {
   detail::PropSeqSet seqs{DrvInst::OPTIONS, DrvInst::INTERFACES};
   // The core whose definition file describes this instance; not owned.
   MdtBase::BaseNode* core = nullptr;

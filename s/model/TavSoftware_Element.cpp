@@ -11,7 +11,7 @@ constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Param"};
 constexpr int kLastNodeType = 1;
 }  // namespace
 
-struct ElementImp : MdtBase::ArenaObject {
+struct ElementImp {
   detail::PropSeqSet seqs{1, kLastNodeType, true};
 };
 

@@ -11,7 +11,7 @@ constexpr const char* kSeqTags[] = {nullptr, "TavSoftware_Property", "TavSoftwar
 constexpr int kLastNodeType = 2;
 }  // namespace
 
-struct InterfaceImp : MdtBase::ArenaObject {
+struct InterfaceImp {
   detail::PropSeqSet seqs{1, kLastNodeType, false};
 };
 

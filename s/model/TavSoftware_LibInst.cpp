@@ -9,7 +9,7 @@
 
 namespace TavSoftware {
 
-struct LibInstImp : MdtBase::ArenaObject {
+struct LibInstImp {
   detail::PropSeqSet seqs{LibInst::OPTIONS, LibInst::INTERFACES};
   // The parameter that mirrors the name ("OS_NAME" for an OS).
   const char* nameParam = "LIBRARY_NAME";

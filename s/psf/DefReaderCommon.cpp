@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "MdtParse.h"
 #include "Category.h"
 #include "Function.h"
 #include "OptionUtil.h"
@@ -137,7 +138,7 @@ MdtBase::MdtValue* MakeList(const MdtBase::PsfComp&, std::string_view text,
   return new MdtBase::ListStrVal(String(text), String(separators));
 }
 
-MdtBase::Property::ValueMaker MakerFor(ValueKind kind) {
+MdtBase::PropertyLater::ValueMaker MakerFor(ValueKind kind) {
   switch (kind) {
     case ValueKind::kInt:
       return MakeInt;
@@ -341,7 +342,7 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
   // somebody looks, and most never are.
   struct Attr {
     String name, text;
-    MdtBase::Property::ValueMaker make = nullptr;
+    MdtBase::PropertyLater::ValueMaker make = nullptr;
     std::string_view extra;
   };
   // Kept for the thread, so that their strings keep their room from one
@@ -431,11 +432,11 @@ std::unique_ptr<Param> ReadParam(std::string_view stmt, DefFormat format) {
     attrs[defaultAt].make = MakerFor(kind);
   }
 
-  thread_local std::vector<MdtBase::Property::LaterPsfComp> later;
+  thread_local std::vector<MdtBase::PropertyLater::LaterPsfComp> later;
   later.clear();
   for (size_t i = 0; i < count; ++i)
     later.push_back({attrs[i].name, attrs[i].make, attrs[i].text, attrs[i].extra});
-  param->SetPsfCompsLater(later);
+  MdtBase::PropertyLater::Set(*param, later);
   return param;
 }
 

@@ -17,6 +17,7 @@
 #include "Array.h"
 #include "Interface.h"
 #include "MdtBase.h"
+#include "MdtParse.h"
 #include "Option.h"
 #include "Param.h"
 

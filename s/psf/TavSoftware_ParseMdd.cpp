@@ -35,6 +35,7 @@
 // Those exits leave the Mdd as read, without error code or owners. Any other
 // error drops its statement and reading goes on.
 #include "Block.h"
+#include "MdtParse.h"
 #include "Dep.h"
 #include "Mdd.h"
 #include "MddUtil.h"

@@ -37,6 +37,7 @@
 // Those exits leave the Mld as read, without error code or owners. Any other
 // error drops its statement and reading goes on.
 #include "Category.h"
+#include "MdtParse.h"
 #include "Mld.h"
 #include "MldUtil.h"
 #include "ParseMld.h"

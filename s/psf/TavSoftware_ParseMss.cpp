@@ -48,6 +48,7 @@
 #include <string_view>
 
 #include "ArrayInst.h"
+#include "MdtParse.h"
 #include "DrvInst.h"
 #include "Interface.h"
 #include "LibInst.h"

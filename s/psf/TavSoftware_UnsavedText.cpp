@@ -1,6 +1,7 @@
 #include "UnsavedText.h"
 
 #include "MdtBase.h"
+#include "MdtParse.h"
 
 namespace TavSoftware {
 

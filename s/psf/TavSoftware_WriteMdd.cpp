@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "Mdd.h"
+#include "MdtParse.h"
 #include "MddUtil.h"
 #include "WriteMdd.h"
 #include "psf/WriteStamps.h"

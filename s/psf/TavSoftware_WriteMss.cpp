@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ArrayInst.h"
+#include "MdtParse.h"
 #include "DrvInst.h"
 #include "DrvInstUtil.h"
 #include "LibInst.h"

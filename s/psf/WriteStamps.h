@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "MdtBase.h"
+#include "MdtParse.h"
 
 namespace TavSoftware::detail {
 

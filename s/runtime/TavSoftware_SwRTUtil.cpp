@@ -245,9 +245,6 @@ int AssignOwners(Mss* mss) {
 
 SwRTClass* SwRTUtil::CreateSwRTObject(const boost::shared_ptr<TavHwDb::HwDb>& hw, const Mss* mss,
                                       SwReposMan& reposMan, int& errors, const char* procName) {
-  // The model's many small nodes are made together and mostly die together:
-  // drawn from blocks, they cost neither an allocator call nor a header each.
-  MdtBase::NodeArena arena;
   auto* model = new SwRTClass();
   errors = 0;
   if (!mss) return model;

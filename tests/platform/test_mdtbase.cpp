@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "MdtBase.h"
+#include "MdtParse.h"
 #include "TestSupport.h"
 
 using namespace MdtBase;
@@ -190,13 +191,13 @@ TEST(PropertyTest, SubComponentsByNameIgnoringCase) {
 // thread, once: with the place the statement had (not a later stamp), the
 // owner AssignOwner gave meanwhile, and in order before any added later.
 TEST(PropertyTest, SubComponentsGivenAsTextAreMadeOnFirstLook) {
-  Property::ValueMaker asInt = [](const PsfComp&, std::string_view t, std::string_view) {
+  PropertyLater::ValueMaker asInt = [](const PsfComp&, std::string_view t, std::string_view) {
     return static_cast<MdtValue*>(new IntVal(String(t)));
   };
   Property p("C_X");
   p.SetFileName("a.mdd");
   p.SetLineNum(7);
-  p.SetPsfCompsLater({{"DEFAULT", asInt, "0x10", ""}, {"BARE", nullptr, "", ""}});
+  PropertyLater::Set(p, {{"DEFAULT", asInt, "0x10", ""}, {"BARE", nullptr, "", ""}});
   PropertyUtil::AssignOwner(&p, nullptr);
   p.SetFileName("written.mdd");
   p.SetLineNum(99);
@@ -209,7 +210,7 @@ TEST(PropertyTest, SubComponentsGivenAsTextAreMadeOnFirstLook) {
   for (const PsfComp* c : seen) EXPECT_EQ(c, seen[0]);
 
   p.AddPsfComp(new PsfComp("LAST"));
-  p.SetPsfCompsLater({{"AFTER", nullptr, "", ""}});  // has some: made at once, after them
+  PropertyLater::Set(p, {{"AFTER", nullptr, "", ""}});  // has some: made at once, after them
   const PsfCompSeq& comps = std::as_const(p).GetPsfCompSeqRef();
   ASSERT_EQ(comps.size(), 4u);
   EXPECT_EQ(comps[0], seen[0]);
@@ -222,7 +223,7 @@ TEST(PropertyTest, SubComponentsGivenAsTextAreMadeOnFirstLook) {
   EXPECT_EQ(comps[3]->GetName(), "AFTER");
 
   Property never("C_Y");  // destroyed unseen: nothing is made, nothing leaks
-  never.SetPsfCompsLater({{"TYPE", nullptr, "int", ""}});
+  PropertyLater::Set(never, {{"TYPE", nullptr, "int", ""}});
 }
 
 template <int N>
@@ -233,7 +234,7 @@ MdtValue* NumberedMaker(const PsfComp&, std::string_view text, std::string_view 
 // More makers than the table of numbers holds are written out in full, and
 // long texts keep every byte.
 TEST(PropertyTest, SubComponentsAsTextKeepAnyMakerAndLength) {
-  std::vector<Property::ValueMaker> makers;
+  std::vector<PropertyLater::ValueMaker> makers;
   // Six batches of fifty: a fold over all 300 at once is deeper than some
   // compilers take.
   auto batch = [&]<int B, int... N>(std::integral_constant<int, B>,
@@ -245,9 +246,9 @@ TEST(PropertyTest, SubComponentsAsTextKeepAnyMakerAndLength) {
   }(std::make_integer_sequence<int, 6>());
   const String longText(300, 'x');
   Property p("MANY");
-  std::vector<Property::LaterPsfComp> comps;
+  std::vector<PropertyLater::LaterPsfComp> comps;
   for (auto* make : makers) comps.push_back({"C", make, longText, "!"});
-  p.SetPsfCompsLater(comps);
+  PropertyLater::Set(p, comps);
   const PsfCompSeq& made = std::as_const(p).GetPsfCompSeqRef();
   ASSERT_EQ(made.size(), makers.size());
   for (size_t i = 0; i < made.size(); ++i)

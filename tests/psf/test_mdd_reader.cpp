@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Array.h"
+#include "MdtParse.h"
 #include "Block.h"
 #include "Dep.h"
 #include "Function.h"

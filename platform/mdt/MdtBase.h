@@ -1,6 +1,6 @@
 // Base-node layer: the node tree every model class derives from, the value
-// classes, the sequence utilities, and the parse and write state shared by the
-// readers and writers.
+// classes, the sequence utilities, and the writer that replaces a file only
+// when the new text is whole.
 #ifndef TAVSOFTWARE_MDTBASE_H
 #define TAVSOFTWARE_MDTBASE_H
 
@@ -40,11 +40,6 @@ class TAVSW_API BaseNode {
   virtual ~BaseNode();
   BaseNode(const BaseNode&) = delete;
   BaseNode& operator=(const BaseNode&) = delete;
-
-  // Nodes made while a NodeArena is open on the thread are drawn from its
-  // blocks; all others from the heap. Either way `delete` releases them.
-  static void* operator new(std::size_t size);
-  static void operator delete(void* node, std::size_t size) noexcept;
 
   // Appends `tag` (a string literal that outlives the node) to the node's
   // type-tag chain; the last one appended is the most derived.
@@ -101,51 +96,6 @@ class TAVSW_API BaseNode {
   bool nameIndexed_ : 1 = false;
   bool counted_ : 1 = false;
   bool valid_ : 1 = true;  // MdtValue's
-};
-
-// While one is open on a thread (the readers open one for each file), the
-// nodes made on that thread are drawn from large blocks: no allocator
-// header or call per node, and a block goes back in one step when its last
-// node is destroyed, on whatever thread. Nodes outlive the arena freely.
-class TAVSW_API NodeArena {
- public:
-  NodeArena();
-  ~NodeArena();
-  NodeArena(const NodeArena&) = delete;
-  NodeArena& operator=(const NodeArena&) = delete;
-
-  // Room for `size` bytes from the thread's open arena, else from the heap;
-  // never null (std::bad_alloc as operator new). Release takes it back from
-  // whichever it came from, on any thread; `size` is the size asked for.
-  static void* Allocate(size_t size);
-  static void Release(void* p, size_t size) noexcept;
-  // Bytes of the big blocks live now that are mapped apart from the heap
-  // (none in the address-sanitizer build, which keeps them on the heap).
-  static size_t MappedBytes();
-
- private:
-  // Room for `size` bytes of a node; null when no block can be had.
-  void* Take(size_t size);
-  // Nodes of up to kReusable bytes that die in a block while this arena is
-  // open on their thread: kept by size for the next node made, their blocks
-  // still counting them until the arena closes. Merging makes and drops
-  // many short-lived nodes, which would otherwise leave their blocks
-  // mostly dead.
-  static constexpr size_t kReusable = 256;
-  void* dead_[kReusable / 8 + 1] = {};
-  NodeArena* previous_;
-  void* block_ = nullptr;
-  size_t blocks_ = 0;
-  size_t heapBytes_ = 0;
-  char* next_ = nullptr;
-  char* end_ = nullptr;
-};
-
-// The private parts of numerous nodes derive from this, so that they are
-// drawn from the same blocks as their nodes.
-struct TAVSW_API ArenaObject {
-  static void* operator new(std::size_t size) { return NodeArena::Allocate(size); }
-  static void operator delete(void* p, std::size_t size) noexcept { NodeArena::Release(p, size); }
 };
 
 // A file name shared, with a count, by every node read from one file: a
@@ -403,7 +353,7 @@ class TAVSW_API PsfComp : public NameValue {
  private:
   // What few nodes carry: a comment, a location, name-value entries. Made on
   // first use, so that the many nodes without them stay small.
-  struct Extras : ArenaObject {
+  struct Extras {
     Comment comment;
     long long loc = 0;
     std::unique_ptr<std::vector<NameValue*>> nvs;  // owned, as are its entries; rare
@@ -439,6 +389,10 @@ class TAVSW_API Property : public PsfComp {
   // Destroys every sub-component.
   void ClearPsfComps();
 
+
+ private:
+  friend class PropertyUtil;
+  friend class PropertyLater;
   // A sub-component given as text. Readers of large files describe the
   // attributes of a statement this way: most are never looked at, and text
   // costs a fraction of a node and its value. A maker is handed the
@@ -457,9 +411,6 @@ class TAVSW_API Property : public PsfComp {
   // at, through any operation above, on any thread. A node that has some
   // already gets these made at once, after them.
   void SetPsfCompsLater(const std::vector<LaterPsfComp>& comps);
-
- private:
-  friend class PropertyUtil;
   struct Later;
   // The sub-components: none (0), a PsfCompSeq*, or with the low bit set
   // those still to be made (a Later*), marked kOwnedBit once AssignOwner
@@ -577,83 +528,6 @@ class TAVSW_API BaseUtils {
 };
 
 // ---------------------------------------------------------------------------
-// Parse state. One parse at a time per thread; a nested parse (a reader that
-// starts another) gets its own state through ParseScope and restores the
-// outer one when it ends.
-// ---------------------------------------------------------------------------
-class TAVSW_API BaseParser {
- public:
-  BaseParser() = delete;
-
-  struct State {
-    String filename;
-    SharedFileName sharedFilename;
-    int lineno = 0;
-    int numerr = 0;
-    Comment comment;  // the pending comment
-    int numEmptyLines = 0;
-    bool globalCommentDone = false;
-    Port::Stream stream;
-  };
-
-  // Makes a fresh parse state current for its lifetime, and draws the
-  // nodes made meanwhile from a NodeArena of its own.
-  class TAVSW_API ParseScope {
-   public:
-    ParseScope();
-    ~ParseScope();
-    ParseScope(const ParseScope&) = delete;
-    ParseScope& operator=(const ParseScope&) = delete;
-
-   private:
-    NodeArena arena_;
-    State* previous_;
-    std::unique_ptr<State> state_;
-  };
-
-  // The current parse state (a default one when no scope is open).
-  static State& S();
-
-  // Resets the state and opens `fileName`. 0 on success; 2 when the file is
-  // missing or unreadable, after the error "Cannot open file \"%s\" for reading\n".
-  // Records the file's modification stamp in `file` when given.
-  // A file registered with an unsaved text is read from that text (its
-  // stamp left unset) instead of the disk.
-  static int InitData(const String& fileName, PsfFile* file);
-  // Registers `text` (not copied; it must outlive the registration) to be
-  // read in place of the file `fileName`, on this thread, until it is
-  // withdrawn. The names match when equal, or when both name one path once
-  // made absolute and normal. The latest registration of a file wins.
-  static void AddUnsavedText(const String& fileName, const String* text);
-  static void WithdrawUnsavedText(const String* text);
-  // Reads the next line; false at end of input.
-  static bool ReadLine(String& line);
-  static bool AtEof();
-  static void Close();
-
-  // "<file> line <n> - ", or "<file> - " before the first line: the prefix
-  // of every message about the current file.
-  static String Where();
-  // Reports `text` as an error at the current file and line, counted.
-  static void PARSEERR(const String& text);
-  // Reports `text` as a warning at the current file and line.
-  static void PARSEWARN(const String& text);
-  // The current file name and line onto `node`.
-  static void SetFileInfo(PsfComp* node);
-  // Decodes \n, \t, \r, \\, \" and \' in place.
-  static String HandleEscapedCharacters(const String& text);
-
-  // Comment keeping.
-  static void ResetComment();
-  static void AddToComment(const String& text);
-  // Before anything was attached to a node, a pending comment followed by an
-  // empty line becomes the file's global comment.
-  static void CheckAddGlobalComment(PsfFile* file);
-  // Moves the pending comment onto `node`.
-  static void AssociateComment(PsfComp* node);
-};
-
-// ---------------------------------------------------------------------------
 // Writing. Output goes to a temporary file beside the target, renamed into
 // place only by Commit(); a writer destroyed without a successful Commit
 // removes the temporary file and leaves the target untouched. A target that
@@ -699,16 +573,6 @@ class TAVSW_API UtStreamWriter {
   bool committed_ = false;
 };
 
-class TAVSW_API BaseWriter {
- public:
-  BaseWriter() = delete;
-  // Resets the writer state.
-  static void InitData(void*);
-  // The file being written.
-  static String& s_filename();
-  // Stamps `node` with the written file and the line last written.
-  static void SetFileInfo(PsfComp* node, const UtStreamWriter* writer);
-};
 
 }  // namespace MdtBase
 
