@@ -32,6 +32,6 @@ BUILD_PACKAGES=(build-essential cmake ninja-build g++ pkg-config ccache
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 
 # What the test command needs beyond a build: a real editor client for the
-# language server, the Tcl shell for the Tcl package, and the Debian
-# package tools.
-TEST_PACKAGES=(neovim tcl8.6 dpkg-dev)
+# language server, the Tcl shell for the Tcl package, the Debian package
+# tools, and the shells whose completion scripts are tested.
+TEST_PACKAGES=(neovim tcl8.6 dpkg-dev zsh fish)
