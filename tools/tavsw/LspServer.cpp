@@ -19,6 +19,10 @@
 #include "ParseMdd.h"
 #include "ParseMld.h"
 #include "ParseMss.h"
+#include "SwRTClass.h"
+#include "SwRTUtil.h"
+#include "SwReposMan.h"
+#include "Command.h"
 #include "Port.h"
 #include "Tavsw.h"
 #include "UnsavedText.h"
@@ -515,15 +519,10 @@ std::string Server::HwFor(const Document& doc, std::string* named) const {
   return Port::File::isfile(path) ? path : "";
 }
 
-Json Server::CheckMss(Document& doc, std::map<std::string, Json>& others) {
-  // The editor's text of every open file stands in for the disk, so that a
-  // definition being edited counts before it is saved.
-  std::vector<std::unique_ptr<TavSoftware::UnsavedText>> unsaved;
-  for (const auto& [uri, d] : docs_)
-    if (&d == &doc || IsDefinition(d.path))
-      unsaved.push_back(std::make_unique<TavSoftware::UnsavedText>(d.path, d.text));
-  std::string named;
-  const std::string hw = HwFor(doc, &named);
+// The messages of `tavsw check` on the document, from the command itself:
+// its document, then what the tool said about its inputs (a repository
+// that is not there, a hardware description that cannot be read).
+void Server::RunCheck(const Document& doc, const std::string& hw, std::vector<Json>& found) {
   std::vector<std::string> args = {"tavsw", "--diagnostics=json", "check", doc.path, "--json"};
   if (!hw.empty()) args.insert(args.end(), {"--hw", hw});
   for (const std::string& r : settings_.repos) args.insert(args.end(), {"--repo", r});
@@ -533,9 +532,6 @@ Json Server::CheckMss(Document& doc, std::map<std::string, Json>& others) {
   std::istringstream none;
   std::ostringstream out, err;
   TavswMain(static_cast<int>(args.size()), argv.data(), none, out, err);
-
-  // The check's own document, then what the tool said about its inputs.
-  std::vector<Json> found;
   const Json report = Json::parse(out.str(), nullptr, false);
   if (report.is_object() && report.contains("diagnostics") && report["diagnostics"].is_array())
     for (const Json& d : report["diagnostics"]) found.push_back(d);
@@ -544,6 +540,75 @@ Json Server::CheckMss(Document& doc, std::map<std::string, Json>& others) {
     Json d = Json::parse(line, nullptr, false);
     if (d.is_object()) found.push_back(std::move(d));
   }
+}
+
+namespace {
+
+// Every message once, in issue order, as check records them.
+class Collector : public MsgSink {
+ public:
+  Collector() : previous_(Port_MsgManData::SetSink(this)) {}
+  ~Collector() override { Port_MsgManData::SetSink(previous_); }
+  Collector(const Collector&) = delete;
+  Collector& operator=(const Collector&) = delete;
+  void Report(const MsgRecord& msg) override {
+    if (msg.severity == MsgSeverity::kDebug || !seen_.insert(Diagnostics::Key(msg)).second) return;
+    const Located where = Locate(msg);
+    std::string text = msg.text;
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    static const char* kWords[] = {"error", "warning", "info", "status", "internal", "debug"};
+    found.push_back({{"severity", kWords[static_cast<int>(msg.severity)]},
+                     {"text", text},
+                     {"file", where.file.empty() ? Json(nullptr) : Json(where.file)},
+                     {"line", where.line > 0 ? Json(where.line) : Json(nullptr)}});
+  }
+  std::vector<Json> found;
+
+ private:
+  MsgSink* previous_;
+  std::set<std::string> seen_;
+};
+
+}  // namespace
+
+// The stages check runs, called here with the hardware description the
+// server keeps between changes: reading a description of thousands of
+// instances again for every key typed would cost more than the check.
+// False, with nothing done, where check itself must speak: the hardware or
+// a repository cannot be used, or there is none.
+bool Server::CheckDirectly(const Document& doc, const std::string& hw, std::vector<Json>& found) {
+  auto hwDb = knowledge_->Hw(hw);
+  if (!hwDb) return false;
+  RepoOptions options{settings_.repos};
+  auto man = options.Scan();
+  if (!man || man->GetSwReposSeqRef().empty()) return false;
+  Collector collect;
+  {
+    auto mss = std::make_unique<TavSoftware::Mss>();
+    int errors = TavSoftware::ParseMss::Parse(doc.path, mss.get());
+    errors += TavSoftware::SwRTUtil::CheckMss(mss.get(), man.get(), hwDb);
+    // A clean MSS goes through every stage of the build, as with check.
+    if (errors == 0) {
+      int built = 0;
+      std::unique_ptr<TavSoftware::SwRTClass> model(
+          TavSoftware::SwRTUtil::CreateSwRTObject(hwDb, mss.get(), *man, built, nullptr));
+    }
+  }
+  found = std::move(collect.found);
+  return true;
+}
+
+Json Server::CheckMss(Document& doc, std::map<std::string, Json>& others) {
+  // The editor's text of every open file stands in for the disk, so that a
+  // definition being edited counts before it is saved.
+  std::vector<std::unique_ptr<TavSoftware::UnsavedText>> unsaved;
+  for (const auto& [uri, d] : docs_)
+    if (&d == &doc || IsDefinition(d.path))
+      unsaved.push_back(std::make_unique<TavSoftware::UnsavedText>(d.path, d.text));
+  std::string named;
+  const std::string hw = HwFor(doc, &named);
+  std::vector<Json> found;
+  if (!CheckDirectly(doc, hw, found)) RunCheck(doc, hw, found);
   const MssText text(doc.text);
   Json list = Json::array();
   if (hw.empty() && !named.empty()) {

@@ -67,6 +67,8 @@ class Server {
 
   Json DiagnosticsOf(Document& doc, std::map<std::string, Json>& others);
   Json CheckMss(Document& doc, std::map<std::string, Json>& others);
+  void RunCheck(const Document& doc, const std::string& hw, std::vector<Json>& found);
+  bool CheckDirectly(const Document& doc, const std::string& hw, std::vector<Json>& found);
   Json ReadDefinition(Document& doc);
   // The hardware description for `doc`: the setting, else its HW_SPEC_FILE
   // relative to it; "" when neither names a file that is there.
