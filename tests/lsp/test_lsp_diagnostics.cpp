@@ -188,6 +188,19 @@ TEST_F(LspDiagnosticsTest, AMissingHardwareDescriptionIsSaidAtItsLine) {
             got.at(0));
 }
 
+// The settings may come from the client instead of the command line: the
+// hardware setting wins over the MSS's HW_SPEC_FILE.
+TEST_F(LspDiagnosticsTest, InitializationOptionsNameTheRepositoriesAndTheHardware) {
+  LspSession s;
+  s.Initialize({{"repos", {repo}}, {"hw", dir / "hw/system.json"}})
+      .Open(mss, DemoWith("hw/system.json", "hw/gone.json") + "BEGIN DRIVER\n"
+                 " PARAMETER DRIVER_NAME = tavuart\n PARAMETER HW_INSTANCE = uart_9\nEND\n");
+  const auto sent = s.Run();
+  EXPECT_EQ((std::vector<std::string>{
+                "77: 1 tavuart - No IP instance named uart_9 is present in the hardware!"}),
+            Summaries(LastDiagnostics(sent, mss)));
+}
+
 TEST_F(LspDiagnosticsTest, AnMddDocumentGetsItsReadersMessages) {
   const std::string mdd = dir / "x.mdd";
   LspSession s;
