@@ -85,6 +85,18 @@ if(NOT RUN_OUTPUT MATCHES "consumer: ok")
   message(FATAL_ERROR "DebPackageTest: consumer said: ${RUN_OUTPUT}")
 endif()
 
+# The manual page and the completion of each shell, where each looks.
+foreach(file share/man/man1/tavsw.1 share/bash-completion/completions/tavsw
+        share/zsh/vendor-completions/_tavsw share/fish/vendor_completions.d/tavsw.fish)
+  if(NOT EXISTS ${root}/usr/${file})
+    message(FATAL_ERROR "DebPackageTest: the tavsw package has no /usr/${file}")
+  endif()
+endforeach()
+file(READ ${root}/usr/share/bash-completion/completions/tavsw bash)
+if(NOT bash MATCHES "complete .*tavsw")
+  message(FATAL_ERROR "DebPackageTest: the bash completion registers nothing:\n${bash}")
+endif()
+
 # The program finds the library beside it in the unpacked tree.
 run(${root}/usr/bin/tavsw --version)
 if(NOT RUN_OUTPUT MATCHES "${VERSION}")
