@@ -201,6 +201,30 @@ TEST_F(LspDiagnosticsTest, InitializationOptionsNameTheRepositoriesAndTheHardwar
             Summaries(LastDiagnostics(sent, mss)));
 }
 
+// The hardware description is kept between changes; what reading it said
+// is still said with every check.
+TEST_F(LspDiagnosticsTest, WarningsAboutTheHardwareDescriptionComeWithEveryCheck) {
+  const std::string hw = dir / "hw/system.json";
+  std::string json = tavtest::ReadFile(hw);
+  json.replace(json.find("\"format\": 1,"), 12, "\"format\": 1, \"colour\": 1,");
+  std::ofstream(hw) << json;
+  LspSession s;
+  s.Initialize().Open(mss, demo)
+      .Request(5, "textDocument/documentSymbol", {{"textDocument", {{"uri", tavsw::lsp::UriOfPath(mss)}}}})
+      .ChangeAll(mss, demo + "\n", 2);
+  const auto sent = s.Run({"--repo", repo});
+  int published = 0;
+  for (const Json& m : sent) {
+    if (m.value("method", "") != "textDocument/publishDiagnostics") continue;
+    ++published;
+    const auto got = Summaries(m.at("params").at("diagnostics"));
+    ASSERT_EQ(1u, got.size());
+    EXPECT_EQ(0u, got.at(0).find("1: 2 " + hw + ": ")) << got.at(0);
+    EXPECT_NE(std::string::npos, got.at(0).find("colour")) << got.at(0);
+  }
+  EXPECT_EQ(2, published);
+}
+
 TEST_F(LspDiagnosticsTest, AnMddDocumentGetsItsReadersMessages) {
   const std::string mdd = dir / "x.mdd";
   LspSession s;

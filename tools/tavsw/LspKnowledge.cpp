@@ -171,11 +171,18 @@ boost::shared_ptr<TavHwDb::HwDbFile> Knowledge::Hw(const std::string& path) {
   if (path.empty() || !Port::File::getdatetime(path, stamp)) return nullptr;
   HwEntry& entry = hw_[path];
   if (entry.db && entry.stamp == stamp) return entry.db;
-  MsgCapture quiet;  // the checks report what is wrong with the file
+  MsgCapture capture;
   int errors = 0;
   entry.db = TavHwDb::HwDbFile::Read(path, errors);
   entry.stamp = stamp;
+  entry.messages = capture.Messages();
   return entry.db;
+}
+
+const std::vector<MsgRecord>& Knowledge::HwMessages(const std::string& path) const {
+  static const std::vector<MsgRecord> kNone;
+  auto it = hw_.find(path);
+  return it == hw_.end() ? kNone : it->second.messages;
 }
 
 std::vector<std::string> Closest(const std::string& typed, const std::vector<std::string>& known,

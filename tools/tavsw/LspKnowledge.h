@@ -64,6 +64,9 @@ class Knowledge {
   // The hardware description at `path`, read again when the file changed;
   // null when it cannot be read.
   boost::shared_ptr<TavHwDb::HwDbFile> Hw(const std::string& path);
+  // What reading it said (warnings about keys it does not know, say), so
+  // that each check can say it again.
+  const std::vector<MsgRecord>& HwMessages(const std::string& path) const;
 
  private:
   std::vector<std::string> repos_;
@@ -71,6 +74,7 @@ class Knowledge {
   struct HwEntry {
     int64_t stamp = 0;
     boost::shared_ptr<TavHwDb::HwDbFile> db;
+    std::vector<MsgRecord> messages;
   };
   std::map<std::string, HwEntry> hw_;
 };

@@ -583,6 +583,7 @@ bool Server::CheckDirectly(const Document& doc, const std::string& hw, std::vect
   auto man = options.Scan();
   if (!man || man->GetSwReposSeqRef().empty()) return false;
   Collector collect;
+  for (const MsgRecord& m : knowledge_->HwMessages(hw)) collect.Report(m);
   {
     auto mss = std::make_unique<TavSoftware::Mss>();
     int errors = TavSoftware::ParseMss::Parse(doc.path, mss.get());
