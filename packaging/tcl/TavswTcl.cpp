@@ -3,6 +3,7 @@
 //
 //   package require tavsw
 //   set model [tavsw::build SYSTEM.mss ?-hw HW.json? ?-repo DIR?... ?-proc NAME?]
+//   tavsw::build --help
 //   tget_handle $model PROCESSOR *
 //
 // tavsw::build reads the hardware (-hw, else the file the MSS names in
@@ -67,13 +68,27 @@ struct Args {
   std::vector<std::string> repos;
 };
 
+constexpr const char* kUsage =
+    "usage: tavsw::build SYSTEM.mss ?-hw HW.json? ?-repo DIR?... ?-proc NAME?";
+
 int Usage(Tcl_Interp* interp) {
-  Tcl_SetObjResult(interp,
-                   Tcl_NewStringObj("usage: tavsw::build SYSTEM.mss ?-hw HW.json? ?-repo DIR?... "
-                                    "?-proc NAME?",
-                                    -1));
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(kUsage, -1));
   Tcl_SetErrorCode(interp, "TAVSW", "USAGE", nullptr);
   return TCL_ERROR;
+}
+
+// The answer to --help: what the command does, then its usage.
+int Help(Tcl_Interp* interp) {
+  const std::string text =
+      std::string(
+          "Builds the runtime model of a system and returns its handle (also in "
+          "::tavsw::model); tget_handle and tget_value then walk it.\n"
+          "  -hw HW.json  the hardware description (default: the MSS's HW_SPEC_FILE)\n"
+          "  -repo DIR    also search this repository (the first given is searched first)\n"
+          "  -proc NAME   organise only this processor instance\n") +
+      kUsage;
+  Tcl_SetObjResult(interp, Tcl_NewStringObj(text.c_str(), static_cast<int>(text.size())));
+  return TCL_OK;
 }
 
 // The words after the command name; false for anything else than one MSS
@@ -151,6 +166,9 @@ int SourceSupportScripts(Tcl_Interp* interp) {
 }
 
 int Build(ClientData, Tcl_Interp* interp, int objc, Tcl_Obj* const objv[]) {
+  if (objc == 2 && (std::string(Tcl_GetString(objv[1])) == "--help" ||
+                    std::string(Tcl_GetString(objv[1])) == "-help"))
+    return Help(interp);
   Args args;
   if (!ParseArgs(objc, objv, args)) return Usage(interp);
 

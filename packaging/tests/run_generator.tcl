@@ -16,6 +16,11 @@ proc expect_error {what script pattern} {
     }
 }
 
+set help [tavsw::build --help]
+if {![string match "Builds the runtime model*\n  -hw HW.json *\nusage: tavsw::build SYSTEM.mss*" $help]} {
+    puts stderr "tavsw::build --help said: $help"
+    exit 1
+}
 expect_error usage {tavsw::build} {usage: tavsw::build SYSTEM.mss*}
 expect_error "option without value" {tavsw::build $examples/system.mss -hw} {usage: *}
 expect_error "missing MSS" {tavsw::build $examples/none.mss} \
