@@ -32,6 +32,9 @@ expect_error "missing repository" {
 expect_error "not an MSS" {
     tavsw::build $examples/hw/system.json -hw $examples/hw/system.json
 } "$examples/hw/system.json line 1 - Syntax error. Expecting PARAMETER\n*"
+expect_error "unknown processor" {
+    tavsw::build $examples/system.mss -repo $examples/repo -proc nope
+} "$examples/hw/system.json: no processor instance 'nope' in the hardware"
 
 # A first model, whose handle must be withdrawn by the second build.
 set first [tavsw::build $examples/system.mss -hw $examples/hw/system.json -repo $examples/repo]
