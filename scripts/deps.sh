@@ -34,4 +34,4 @@ FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What the test command needs beyond a build: a real editor client for the
 # language server, the Tcl shell for the Tcl package, the Debian package
 # tools, and the shells whose completion scripts are tested.
-TEST_PACKAGES=(neovim tcl8.6 dpkg-dev zsh fish)
+TEST_PACKAGES=(neovim tcl8.6 dpkg-dev groff-base zsh fish)

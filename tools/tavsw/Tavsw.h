@@ -22,6 +22,8 @@
 //   tavsw query WHAT ARGS...        asks the software database
 //   tavsw flags --hw HW.json --proc CPU
 //                                   the compiler options of a processor
+//   tavsw lsp [--repo DIR]... [--hw HW.json]
+//                                   the language server for editors
 // Every command takes --diagnostics=text|gcc|json and --max-errors N.
 //
 // The whole program lives in this library unit so that tests run it
