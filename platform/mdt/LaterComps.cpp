@@ -137,9 +137,8 @@ PsfComp* MakeComp(const PropertyLater::LaterPsfComp& c, const SharedFileName& fi
 }  // namespace
 
 void Property::DeleteLater(Later* later) {
-  const size_t bytes = sizeof(Later) + later->size;
   later->~Later();
-  ::operator delete(later, bytes);
+  ::operator delete(later);
 }
 
 void Property::SetPsfCompsLater(const std::vector<LaterPsfComp>& comps) {
