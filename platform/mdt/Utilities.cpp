@@ -26,13 +26,17 @@ namespace MdtBase {
 // ---------------------------------------------------------------------------
 // Utilities
 // ---------------------------------------------------------------------------
-Property* PropertyUtil::GetPropertyByName(const PropSeq& seq, std::string_view name, int from) {
+namespace {
+// The sequence lookups, alike for properties and components.
+template <class Node>
+Node* FindByName(const std::vector<Node*>& seq, std::string_view name, int from) {
   for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
     if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
   return nullptr;
 }
 
-int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
+template <class Node>
+int DeleteByPtr(std::vector<Node*>& seq, Node* p, int destroy) {
   if (!p) return 1;
   for (auto it = seq.begin(); it != seq.end(); ++it) {
     if (*it == p) {
@@ -42,6 +46,15 @@ int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
     }
   }
   return 1;
+}
+}  // namespace
+
+Property* PropertyUtil::GetPropertyByName(const PropSeq& seq, std::string_view name, int from) {
+  return FindByName(seq, name, from);
+}
+
+int PropertyUtil::DelPropertyByPtr(PropSeq& seq, Property* p, int destroy) {
+  return DeleteByPtr(seq, p, destroy);
 }
 
 int PropertyUtil::AssignOwner(Property* p, BaseNode* owner) {
@@ -136,21 +149,11 @@ void PropertyUtil::PrintPropertyList(const PropSeq& seq, const String& keyword,
 }
 
 PsfComp* PsfCompUtil::GetPsfCompByName(const PsfCompSeq& seq, std::string_view name, int from) {
-  for (size_t i = from > 0 ? static_cast<size_t>(from) : 0; i < seq.size(); ++i)
-    if (seq[i] && EqNoCase(seq[i]->GetName(), name)) return seq[i];
-  return nullptr;
+  return FindByName(seq, name, from);
 }
 
 int PsfCompUtil::DelPsfCompByPtr(PsfCompSeq& seq, PsfComp* p, int destroy) {
-  if (!p) return 1;
-  for (auto it = seq.begin(); it != seq.end(); ++it) {
-    if (*it == p) {
-      seq.erase(it);
-      if (destroy) delete p;
-      return 0;
-    }
-  }
-  return 1;
+  return DeleteByPtr(seq, p, destroy);
 }
 
 void PsfCompUtil::PrintComment(const PsfComp* node, UtStreamWriter* writer, const char* prefix) {

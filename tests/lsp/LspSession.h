@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -13,6 +15,7 @@
 
 #include "LspProtocol.h"
 #include "Tavsw.h"
+#include "TestSupport.h"
 
 namespace tavtest {
 
@@ -115,6 +118,19 @@ inline std::vector<std::string> Summaries(const Json& diagnostics) {
                   d["message"].get<std::string>());
   return out;
 }
+
+// The demo copied into the scratch directory, so that its HW_SPEC_FILE
+// (hw/system.json, relative to the MSS) and its repository are found there.
+class LspDemoTest : public ScratchTest {
+ protected:
+  void SetUp() override {
+    std::filesystem::copy(TAVSW_EXAMPLES, dir.Path(), std::filesystem::copy_options::recursive);
+    mss = dir / "system.mss";
+    demo = ReadFile(mss);
+    repo = dir / "repo";
+  }
+  std::string mss, demo, repo;
+};
 
 }  // namespace tavtest
 

@@ -14,18 +14,9 @@ using tavtest::Json;
 using tavtest::LastDiagnostics;
 using tavtest::LspSession;
 using tavtest::Summaries;
-namespace fs = std::filesystem;
 
-// The demo copied into the scratch directory, so that its HW_SPEC_FILE
-// (hw/system.json, relative to the MSS) and its repository are found there.
-class LspDiagnosticsTest : public tavtest::ScratchTest {
+class LspDiagnosticsTest : public tavtest::LspDemoTest {
  protected:
-  void SetUp() override {
-    fs::copy(TAVSW_EXAMPLES, dir.Path(), fs::copy_options::recursive);
-    mss = dir / "system.mss";
-    demo = tavtest::ReadFile(mss);
-    repo = dir / "repo";
-  }
   // The demo with `from` replaced by `to` (once).
   std::string DemoWith(const std::string& from, const std::string& to) const {
     std::string text = demo;
@@ -33,7 +24,6 @@ class LspDiagnosticsTest : public tavtest::ScratchTest {
     EXPECT_NE(std::string::npos, at) << from;
     return text.replace(at, from.size(), to);
   }
-  std::string mss, demo, repo;
 };
 
 TEST_F(LspDiagnosticsTest, OpenAndEveryChangeOfTheUnsavedTextAreChecked) {

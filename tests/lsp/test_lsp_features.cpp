@@ -11,16 +11,9 @@ namespace {
 using tavtest::Answer;
 using tavtest::Json;
 using tavtest::LspSession;
-namespace fs = std::filesystem;
 
-class LspFeaturesTest : public tavtest::ScratchTest {
+class LspFeaturesTest : public tavtest::LspDemoTest {
  protected:
-  void SetUp() override {
-    fs::copy(TAVSW_EXAMPLES, dir.Path(), fs::copy_options::recursive);
-    mss = dir / "system.mss";
-    demo = tavtest::ReadFile(mss);
-    repo = dir / "repo";
-  }
   // Opens `text` as the MSS, asks `method` at (line, character) (0-based)
   // and returns the result.
   Json Ask(const std::string& method, int line, int character, const std::string& text) {
@@ -52,7 +45,6 @@ class LspFeaturesTest : public tavtest::ScratchTest {
     return {{"start", {{"line", line}, {"character", from}}},
             {"end", {{"line", line}, {"character", to}}}};
   }
-  std::string mss, demo, repo;
 };
 
 TEST_F(LspFeaturesTest, OutlineHasOneSymbolPerBlockWithItsParameters) {
